@@ -1,0 +1,34 @@
+#pragma once
+
+#include <string>
+
+namespace loxtest {
+
+// A fresh directory under $TMPDIR (or /tmp), removed with everything in it when the object dies.
+class TempDir {
+public:
+    TempDir();
+    ~TempDir();
+    TempDir(const TempDir &) = delete;
+    TempDir &operator=(const TempDir &) = delete;
+
+    const std::string &path() const { return path_; }
+    // path() + "/" + relative
+    std::string operator/(const std::string &relative) const { return path_ + "/" + relative; }
+
+private:
+    std::string path_;
+};
+
+// Small file helpers for tests; each fails the current test on error.
+void WriteFile(const std::string &path, const std::string &content);
+std::string ReadFile(const std::string &path);
+void MakeDirs(const std::string &path);
+bool PathExists(const std::string &path);  // without following a final link
+
+// Runs fn in a forked child that has dropped to the unprivileged user "nobody".
+// Returns the child's exit status, or -1 when dropping privileges is impossible here
+// (the caller then skips with a reason).
+int RunAsNobody(int (*fn)(void *), void *arg);
+
+}  // namespace loxtest
