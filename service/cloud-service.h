@@ -1,0 +1,60 @@
+#pragma once
+
+#include <QString>
+
+#include "common/ustring.h"
+
+// The upgrade service: decides whether the per-user installation must be replaced and
+// replaces it. The worker holds one implementation and calls it on its own thread.
+class Service {
+public:
+    // Version of an installation as its INFO file gives it; every field is text.
+    struct VersionInfo {
+        ustring major_version;
+        ustring minor_version;
+        ustring build_version;
+        ustring icon_overlay_version;
+    };
+
+    Service();
+    virtual ~Service();
+
+    // Stops a running per-user client so that its files can be replaced. Best effort.
+    virtual void StopService() = 0;
+    virtual void SetTimeout(int timeout);
+    // 0 when the per-user installation is ready; called only after IsNeedUpgrade said true.
+    virtual int HandlePackageUpgrade() = 0;
+    // End of every run: starts the per-user client.
+    virtual int PostUpgrade() = 0;
+    // Start of every run: loads both version records.
+    virtual void PreUpgrade() = 0;
+    virtual bool IsNeedUpgrade() = 0;
+    // Unpacks the packaged client into the application directory; 0 or -1.
+    virtual int ExtractPackage();
+    virtual void LoadSourceVersion();
+    virtual void LoadTargetVersion();
+    // Backs up the application directory, extracts, rolls back on failure; 0 or -1.
+    virtual int PrepareUserEnv();
+    // Moves the legacy data folder into the current per-user root.
+    virtual void MigrateService();
+
+    // The user's home directory, base of every per-user path.
+    static QString GetUserInstallPath();
+    // Recursive copy; 0 or -1.
+    int FSCopyPath(const ustring &src, const ustring &dst);
+    // Removes the legacy client's application folder.
+    void RemoveAgedFolders();
+
+    Service(const Service &) = delete;
+    Service &operator=(const Service &) = delete;
+
+protected:
+    // True while a replacement of the application directory has not finished (the launcher
+    // died in the middle of one): the installation in place cannot be trusted.
+    bool IsReplacementPending() const;
+
+    int timeout;
+    ustring app_path;
+    VersionInfo target_version;
+    VersionInfo source_version;
+};

@@ -1,0 +1,25 @@
+#pragma once
+
+#include "service/cloud-service.h"
+
+// The upgrade policy of Linux: build numbers decide, the per-user client is stopped through
+// its pid file and started through its start script.
+class LinuxService : public Service {
+public:
+    // Needs a filled path registry.
+    LinuxService();
+
+    // A process-wide instance made on first use; the worker creates its own instead.
+    static LinuxService *GetInstace();
+
+    void StopService() override;
+    int HandlePackageUpgrade() override;
+    int PostUpgrade() override;
+    void PreUpgrade() override;
+    bool IsNeedUpgrade() override;
+
+    void LoadSourceVerInfo();
+    void LoadTargetVerInfo();
+    bool PerUserBinPathExist();
+    int LaunchPerUserBin();
+};
