@@ -1,0 +1,50 @@
+#include "launcher/strtable.h"
+
+#include <QByteArray>
+#include <QCoreApplication>
+
+namespace StrTable {
+
+namespace {
+
+const char *stab[NUM_STRING_IDS];
+const char *ktab[NUM_STRING_IDS];
+
+void SetRow(int id, const char *key, const char *text)
+{
+    ktab[id] = key;
+    stab[id] = text;
+}
+
+}  // namespace
+
+// The table is shared by the whole client family; this program carries the rows it shows.
+void InitStrTable()
+{
+    SetRow(203, "app_name_loxen_client", "Brenthor Loxen Client");
+    SetRow(497, "desc_nmbl_env_preparation_done_loxen", "%1 is ready.");
+    SetRow(1052, "desc_nmbl_env_preparing_loxen", "%1 is initializing...");
+}
+
+QString LoadStr(int id)
+{
+    // An id outside the table would read past the arrays; an empty row has nothing to translate.
+    if (id < 0 || id >= NUM_STRING_IDS || stab[id] == nullptr)
+        return QString();
+    QString text = QCoreApplication::translate("global", stab[id], nullptr, -1);
+    text.replace(QLatin1String("\\n"), QLatin1String("\n"));
+    text.replace(QLatin1String("\\t"), QLatin1String("\t"));
+    return text;
+}
+
+int LookupStrID(const QString &key)
+{
+    const QByteArray wanted = key.toLocal8Bit();
+    for (int id = 0; id < NUM_STRING_IDS; ++id) {
+        if (ktab[id] != nullptr && qstricmp(wanted.constData(), ktab[id]) == 0)
+            return id;
+    }
+    return -1;
+}
+
+}  // namespace StrTable
