@@ -1,0 +1,30 @@
+#pragma once
+
+// Helpers shared by the file-op sources only.
+
+#include <cerrno>
+#include <cstring>
+#include <string>
+
+namespace file_op {
+
+// Logging may touch errno; callers must still see the value of the failing call.
+class ErrnoKeeper {
+public:
+    ErrnoKeeper() : saved_(errno) {}
+    ~ErrnoKeeper() { errno = saved_; }
+    ErrnoKeeper(const ErrnoKeeper &) = delete;
+    ErrnoKeeper &operator=(const ErrnoKeeper &) = delete;
+    int saved() const { return saved_; }
+
+private:
+    int saved_;
+};
+
+// Thread-safe text of an error number.
+inline std::string ErrorText(int err) {
+    char buffer[256];
+    return ::strerror_r(err, buffer, sizeof buffer);
+}
+
+}  // namespace file_op
