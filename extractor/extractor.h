@@ -1,0 +1,29 @@
+#pragma once
+
+#include "common/ustring.h"
+
+struct archive;
+
+// Unpacks a package archive into a target directory and reports per-entry progress through
+// Notify_Adapter. Every operation opens and frees its own libarchive handles.
+class Extractor {
+public:
+    Extractor();
+    ~Extractor();
+
+    void SetTarget(const ustring &path);
+    void SetSource(const ustring &path);
+
+    // 0 when every entry was written below the target, -1 otherwise.
+    int Extract();
+    // Number of entries, or -1 when a path is empty or the archive cannot be opened.
+    int Count();
+    // Prints every entry's path to standard output; 0, or -1 as for Count.
+    int List();
+    // Copies the current entry's data blocks from reader to writer; 0 or -1.
+    int copy_data(archive *reader, archive *writer);
+
+private:
+    ustring target;
+    ustring source;
+};

@@ -1,0 +1,366 @@
+#include "extractor/extractor.h"
+
+#include <archive.h>
+#include <archive_entry.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <QSignalSpy>
+#include <string>
+
+#include <gtest/gtest.h>
+
+#include "common/log.h"
+#include "launcher/notify_adapter.h"
+#include "launcher/strtable.h"
+#include "tests/support/archive_builder.h"
+#include "tests/support/temp_dir.h"
+
+namespace {
+
+using loxtest::ArchiveBuilder;
+using loxtest::ArchiveKind;
+using loxtest::PathExists;
+using loxtest::ReadFile;
+using loxtest::WriteFile;
+
+struct stat LinkStat(const std::string &path) {
+    struct stat st {};
+    EXPECT_EQ(0, ::lstat(path.c_str(), &st)) << path;
+    return st;
+}
+
+mode_t CurrentUmask() {
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    return mask;
+}
+
+// Every test gets a fresh directory, a package path, a target inside it, a directory outside
+// the target that hostile entries aim at, and the extractor's log lines in a file.
+class ExtractorTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        StrTable::InitStrTable();
+        WriteFile(dir / "levels", "extractor_debug=7\n");
+        ASSERT_EQ(0, Logger::Initialize(Logger::TYPE_FILE, log_path, dir / "levels", 50,
+                                        Logger::SCOPE_THREAD));
+        loxtest::MakeDirs(outside);
+    }
+    void TearDown() override { Logger::Destroy(); }
+
+    int Extract(const std::string &source, const std::string &to) {
+        Extractor extractor;
+        extractor.SetSource(source.c_str());
+        extractor.SetTarget(to.c_str());
+        return extractor.Extract();
+    }
+    int Extract() { return Extract(package, target); }
+    std::string Log() const { return PathExists(log_path) ? ReadFile(log_path) : ""; }
+    bool Logged(const std::string &text) const {
+        return Log().find(text) != std::string::npos;
+    }
+
+    loxtest::TempDir dir;
+    const std::string log_path = dir / "extract.log";
+    const std::string package = dir / "nimbrel.qar";
+    const std::string target = dir / "app";
+    const std::string outside = dir / "outside";
+};
+
+TEST_F(ExtractorTest, ThreeEntriesSendTheLabelOnceThenOneStepPerEntry) {
+    ArchiveBuilder(ArchiveKind::TarGz)
+        .AddDir("bin")
+        .AddFile("bin/cloud-loxen-ui", "#!/bin/sh\n", 0755)
+        .AddFile("INFO", "[Version]\nbuild_version=121\n")
+        .WriteTo(package);
+    Notify_Adapter *relay = Notify_Adapter::GetInstance();
+    QSignalSpy labels(relay, &Notify_Adapter::sigUpdateDialogText);
+    QSignalSpy steps(relay, &Notify_Adapter::sigUpdateProgress);
+
+    ASSERT_EQ(0, Extract());
+
+    ASSERT_EQ(1, labels.count());
+    EXPECT_EQ("Brenthor Loxen Client is initializing...", labels.at(0).at(0).toString());
+    ASSERT_EQ(3, steps.count());
+    for (int i = 0; i < 3; ++i) {
+        EXPECT_EQ(3, steps.at(i).at(0).toInt());
+        EXPECT_EQ(i + 1, steps.at(i).at(1).toInt());
+    }
+    EXPECT_EQ("#!/bin/sh\n", ReadFile(target + "/bin/cloud-loxen-ui"));
+    EXPECT_EQ("[Version]\nbuild_version=121\n", ReadFile(target + "/INFO"));
+    EXPECT_TRUE(Logged("[DEBUG] extractor("));
+    EXPECT_TRUE(Logged("decompress from '" + package + "' to '" + target + "'"));
+}
+
+TEST_F(ExtractorTest, EveryPackageKindExtractsTheSameTree) {
+    for (ArchiveKind kind : {ArchiveKind::Tar, ArchiveKind::TarGz, ArchiveKind::Zip}) {
+        const std::string to = dir / ("kind" + std::to_string(static_cast<int>(kind)));
+        ArchiveBuilder(kind)
+            .AddDir("package")
+            .AddFile("package/start-stop", "start\n", 0755)
+            .AddSymlink("start", "package/start-stop")
+            .WriteTo(package);
+        ASSERT_EQ(0, Extract(package, to)) << Log();
+        EXPECT_EQ("start\n", ReadFile(to + "/package/start-stop"));
+        EXPECT_TRUE(S_ISLNK(LinkStat(to + "/start").st_mode));
+        EXPECT_EQ("start\n", ReadFile(to + "/start"));
+    }
+}
+
+TEST_F(ExtractorTest, ModesComeFromTheArchiveWithoutSpecialBitsAndReducedByTheMask) {
+    ArchiveBuilder(ArchiveKind::TarGz)
+        .AddFile("setuid-tool", "x", 04777)
+        .AddFile("private", "y", 0600)
+        .WriteTo(package);
+    ASSERT_EQ(0, Extract());
+    EXPECT_EQ(0777 & ~CurrentUmask(), LinkStat(target + "/setuid-tool").st_mode & 07777);
+    EXPECT_EQ(0600 & ~CurrentUmask(), LinkStat(target + "/private").st_mode & 07777);
+}
+
+TEST_F(ExtractorTest, ExistingFilesAndLinksAreReplacedNotWrittenThrough) {
+    loxtest::MakeDirs(target);
+    WriteFile(target + "/INFO", "old");
+    WriteFile(outside + "/victim", "untouched");
+    ASSERT_EQ(0, ::symlink((outside + "/victim").c_str(), (target + "/start").c_str()));
+    ArchiveBuilder(ArchiveKind::TarGz).AddFile("INFO", "new").AddFile("start", "mine").WriteTo(package);
+
+    ASSERT_EQ(0, Extract());
+
+    EXPECT_EQ("new", ReadFile(target + "/INFO"));
+    EXPECT_TRUE(S_ISREG(LinkStat(target + "/start").st_mode));
+    EXPECT_EQ("mine", ReadFile(target + "/start"));
+    EXPECT_EQ("untouched", ReadFile(outside + "/victim"));
+}
+
+TEST_F(ExtractorTest, ExtractingTwiceWithOneObjectStartsAfresh) {
+    ArchiveBuilder(ArchiveKind::Tar).AddFile("a", "1").AddFile("b", "2").WriteTo(package);
+    Extractor extractor;
+    extractor.SetSource(package.c_str());
+    extractor.SetTarget(target.c_str());
+    QSignalSpy steps(Notify_Adapter::GetInstance(), &Notify_Adapter::sigUpdateProgress);
+    ASSERT_EQ(0, extractor.Extract());
+    ASSERT_EQ(0, extractor.Extract());
+    ASSERT_EQ(4, steps.count());
+    EXPECT_EQ(1, steps.at(2).at(1).toInt());
+    EXPECT_EQ(2, steps.at(3).at(1).toInt());
+}
+
+// Hard links name an earlier entry by its path in the archive; the link must land on the
+// copy below the target, wherever the process happens to run.
+TEST_F(ExtractorTest, HardLinksPointAtTheEntryBelowTheTarget) {
+    ArchiveBuilder(ArchiveKind::TarGz)
+        .AddDir("d")
+        .AddFile("d/b", "shared")
+        .AddHardLink("d/c", "d/b")
+        .WriteTo(package);
+    ASSERT_EQ(0, Extract()) << Log();
+    EXPECT_EQ(LinkStat(target + "/d/b").st_ino, LinkStat(target + "/d/c").st_ino);
+    EXPECT_EQ(2u, LinkStat(target + "/d/b").st_nlink);
+}
+
+TEST_F(ExtractorTest, TargetIsCreatedWithItsMissingParents) {
+    const std::string nested = dir / "home/.BrenthorLoxen/BrenthorLoxen.app";
+    ArchiveBuilder(ArchiveKind::TarGz).AddFile("INFO", "i").WriteTo(package);
+    ASSERT_EQ(0, Extract(package, nested));
+    EXPECT_EQ("i", ReadFile(nested + "/INFO"));
+}
+
+// A home directory reached through a link (another disk, say) must keep its link.
+TEST_F(ExtractorTest, TargetReachedThroughALinkFillsTheLinksDestination) {
+    loxtest::MakeDirs(dir / "disk/home");
+    ASSERT_EQ(0, ::symlink((dir / "disk/home").c_str(), (dir / "home").c_str()));
+    const std::string linked_target = dir / "home/BrenthorLoxen.app";
+    ArchiveBuilder(ArchiveKind::TarGz).AddDir("bin").AddFile("bin/run", "r").WriteTo(package);
+
+    ASSERT_EQ(0, Extract(package, linked_target)) << Log();
+
+    EXPECT_TRUE(S_ISLNK(LinkStat(dir / "home").st_mode));
+    EXPECT_EQ("r", ReadFile(dir / "disk/home/BrenthorLoxen.app/bin/run"));
+    EXPECT_TRUE(Logged("to '" + linked_target + "'"));
+}
+
+TEST_F(ExtractorTest, DotDotEntryFailsAfterTheEntriesBeforeItAndWritesNothingOutside) {
+    for (ArchiveKind kind : {ArchiveKind::TarGz, ArchiveKind::Zip}) {
+        ArchiveBuilder(kind).AddFile("first", "1").AddFile("../escaped", "x").WriteTo(package);
+        EXPECT_EQ(-1, Extract());
+        EXPECT_EQ("1", ReadFile(target + "/first"));
+        EXPECT_FALSE(PathExists(dir / "escaped"));
+        EXPECT_TRUE(Logged("[ERROR] extractor("));
+        EXPECT_TRUE(Logged("archive_read_extract2 failed: 'Path contains '..''"));
+    }
+}
+
+TEST_F(ExtractorTest, AbsolutePathsArePlacedBelowTheTarget) {
+    ArchiveBuilder(ArchiveKind::Tar).AddFile(outside + "/planted", "x").WriteTo(package);
+    ASSERT_EQ(0, Extract());
+    EXPECT_FALSE(PathExists(outside + "/planted"));
+    EXPECT_EQ("x", ReadFile(target + outside + "/planted"));
+}
+
+TEST_F(ExtractorTest, NoEntryIsWrittenThroughALinkMadeByAnEarlierEntry) {
+    int run = 0;
+    for (const std::string &link_target : {outside, std::string("../outside")}) {
+        const std::string to = dir / ("app" + std::to_string(++run));
+        ArchiveBuilder(ArchiveKind::TarGz)
+            .AddSymlink("lib", link_target)
+            .AddFile("lib/planted", "x")
+            .WriteTo(package);
+        // The link on the way is replaced by a directory of the package's own.
+        EXPECT_EQ(0, Extract(package, to)) << Log();
+        EXPECT_FALSE(PathExists(outside + "/planted")) << link_target;
+        EXPECT_TRUE(S_ISDIR(LinkStat(to + "/lib").st_mode)) << link_target;
+        EXPECT_EQ("x", ReadFile(to + "/lib/planted"));
+    }
+}
+
+TEST_F(ExtractorTest, HardLinksToFilesOutsideTheTargetAreRefused) {
+    WriteFile(outside + "/victim", "untouched");
+    const std::string victim = outside + "/victim";
+    const std::string hostile[] = {victim, "../outside/victim", "lib/victim"};
+    int run = 0;
+    for (const std::string &link_target : hostile) {
+        const std::string to = dir / ("app" + std::to_string(++run));
+        ArchiveBuilder(ArchiveKind::Tar)
+            .AddSymlink("lib", outside)
+            .AddHardLink("grab", link_target)
+            .WriteTo(package);
+        EXPECT_EQ(-1, Extract(package, to)) << link_target;
+        EXPECT_FALSE(PathExists(to + "/grab")) << link_target;
+        EXPECT_EQ(1u, LinkStat(victim).st_nlink) << link_target;
+        EXPECT_EQ("untouched", ReadFile(victim));
+    }
+}
+
+TEST_F(ExtractorTest, EmptyPathsFailBeforeAnythingIsSent) {
+    ArchiveBuilder(ArchiveKind::Tar).AddFile("a", "1").WriteTo(package);
+    QSignalSpy labels(Notify_Adapter::GetInstance(), &Notify_Adapter::sigUpdateDialogText);
+    EXPECT_EQ(-1, Extract("", target));
+    EXPECT_EQ(-1, Extract(package, ""));
+    EXPECT_EQ(0, labels.count());
+    EXPECT_TRUE(Logged("extractor(") && Logged("): Invalid Argument\n"));
+    EXPECT_FALSE(PathExists(target));
+}
+
+TEST_F(ExtractorTest, MissingPackageFailsWithTheOpenErrorAndCountMinusOne) {
+    EXPECT_EQ(-1, Extract(dir / "missing.qar", target));
+    EXPECT_TRUE(Logged("archive_read_open_filename failed: '"));
+    EXPECT_TRUE(Logged("Failed to calculate total file numbers, ret: -1"));
+    EXPECT_FALSE(PathExists(target));
+}
+
+TEST_F(ExtractorTest, PackagesWithoutEntriesFailBeforeTheTargetIsMade) {
+    ArchiveBuilder(ArchiveKind::TarGz).WriteTo(package);
+    EXPECT_EQ(-1, Extract());
+    WriteFile(dir / "zero.qar", "");
+    EXPECT_EQ(-1, Extract(dir / "zero.qar", target));
+    EXPECT_TRUE(Logged("Failed to calculate total file numbers, ret: 0"));
+    EXPECT_FALSE(PathExists(target));
+}
+
+TEST_F(ExtractorTest, DirectoryOrTextGivenAsThePackageFails) {
+    WriteFile(dir / "notes.txt", "These are plain notes, not an archive of any kind.\n");
+    EXPECT_EQ(-1, Extract(outside, target));
+    EXPECT_EQ(-1, Extract(dir / "notes.txt", target));
+    EXPECT_TRUE(Logged("Failed to calculate total file numbers, ret: -1"));
+    EXPECT_FALSE(PathExists(target));
+}
+
+TEST_F(ExtractorTest, TruncatedPackageFailsAtTheDamagedEntry) {
+    const std::string big(200000, 'q');
+    ArchiveBuilder(ArchiveKind::Tar).AddFile("small", "s").AddFile("big", big).WriteTo(package);
+    const std::string whole = ReadFile(package);
+    WriteFile(package, whole.substr(0, 100000));
+
+    Extractor extractor;
+    extractor.SetSource(package.c_str());
+    extractor.SetTarget(target.c_str());
+    EXPECT_EQ(2, extractor.Count());
+    EXPECT_EQ(-1, extractor.Extract());
+    EXPECT_EQ("s", ReadFile(target + "/small"));
+    EXPECT_TRUE(Logged("archive_read_extract2 failed: '"));
+    EXPECT_FALSE(Logged("'unknown error'"));
+}
+
+TEST_F(ExtractorTest, CorruptHeaderEndsTheExtraction) {
+    ArchiveBuilder(ArchiveKind::Tar).AddFile("first", "1").AddFile("second", "2").WriteTo(package);
+    std::string bytes = ReadFile(package);
+    // The first entry takes a header block and a data block; garble the second header.
+    bytes.replace(1024, 100, std::string(100, '\x7f'));
+    WriteFile(package, bytes);
+
+    EXPECT_EQ(-1, Extract());
+    EXPECT_EQ("1", ReadFile(target + "/first"));
+    EXPECT_TRUE(Logged("archive_read_next_header failed: '"));
+}
+
+TEST_F(ExtractorTest, TargetThatIsAFileFails) {
+    ArchiveBuilder(ArchiveKind::Tar).AddFile("a", "1").WriteTo(package);
+    WriteFile(target, "a plain file");
+    EXPECT_EQ(-1, Extract());
+    EXPECT_TRUE(Logged("Failed to prepare target '" + target + "'"));
+    EXPECT_EQ("a plain file", ReadFile(target));
+}
+
+int ExtractIntoLockedFolder(void *fixture_dir) {
+    const std::string base = *static_cast<std::string *>(fixture_dir);
+    Extractor extractor;
+    extractor.SetSource((base + "/nimbrel.qar").c_str());
+    extractor.SetTarget((base + "/locked/app").c_str());
+    return extractor.Extract() == -1 && !PathExists(base + "/locked/app") ? 0 : 1;
+}
+
+TEST_F(ExtractorTest, TargetThatCannotBeCreatedFails) {
+    ArchiveBuilder(ArchiveKind::Tar).AddFile("a", "1").WriteTo(package);
+    loxtest::MakeDirs(dir / "locked");
+    ::chmod(dir.path().c_str(), 0755);
+    ::chmod(package.c_str(), 0644);
+    std::string base = dir.path();
+    const int status = loxtest::RunAsNobody(ExtractIntoLockedFolder, &base);
+    if (status < 0) GTEST_SKIP() << "cannot drop to the user nobody here";
+    EXPECT_EQ(0, status);
+}
+
+TEST_F(ExtractorTest, CountAndListWalkEveryEntry) {
+    ArchiveBuilder(ArchiveKind::Zip).AddDir("d").AddFile("d/a", "1").AddFile("b", "2").WriteTo(package);
+    Extractor extractor;
+    extractor.SetSource(package.c_str());
+    extractor.SetTarget(target.c_str());
+    EXPECT_EQ(3, extractor.Count());
+
+    ::testing::internal::CaptureStdout();
+    const int listed = extractor.List();
+    EXPECT_EQ("d/\nd/a\nb\n", ::testing::internal::GetCapturedStdout());
+    EXPECT_EQ(0, listed);
+    EXPECT_FALSE(PathExists(target));
+
+    extractor.SetTarget("");
+    EXPECT_EQ(-1, extractor.Count());
+    EXPECT_EQ(-1, extractor.List());
+    EXPECT_TRUE(Logged("): Invalid argument\n"));
+}
+
+TEST_F(ExtractorTest, CopyDataMovesTheCurrentEntrysBlocksToTheWriter) {
+    const std::string content(50000, 'c');
+    ArchiveBuilder(ArchiveKind::TarGz).AddFile("data", content).WriteTo(package);
+    archive *reader = archive_read_new();
+    archive *writer = archive_write_disk_new();
+    archive_read_support_filter_all(reader);
+    archive_read_support_format_all(reader);
+    ASSERT_EQ(ARCHIVE_OK, archive_read_open_filename(reader, package.c_str(), 10240));
+    archive_entry *entry = nullptr;
+    ASSERT_EQ(ARCHIVE_OK, archive_read_next_header(reader, &entry));
+    archive_entry_set_pathname(entry, (dir / "copied").c_str());
+    ASSERT_EQ(ARCHIVE_OK, archive_write_header(writer, entry));
+
+    Extractor extractor;
+    EXPECT_EQ(0, extractor.copy_data(reader, writer));
+    EXPECT_EQ(-1, extractor.copy_data(nullptr, writer));
+    EXPECT_EQ(-1, extractor.copy_data(reader, nullptr));
+    archive_write_finish_entry(writer);
+    archive_read_free(reader);
+    archive_write_free(writer);
+    EXPECT_EQ(content, ReadFile(dir / "copied"));
+}
+
+}  // namespace
