@@ -1,0 +1,5 @@
+#include "launcher/handler-thread.h"
+
+HandlerThread::HandlerThread() : QThread(nullptr) {}
+
+void HandlerThread::run() { exec(); }

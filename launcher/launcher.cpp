@@ -1,0 +1,55 @@
+#include "launcher/launcher.h"
+
+#include <QCoreApplication>
+
+#include "launcher/notify_adapter.h"
+
+Launcher::Launcher() : QObject(nullptr), worker(new Worker()), dialog(new ProcessingProgressDialog()) {
+    Connect();
+}
+
+Launcher::Launcher(Service *service)
+    : QObject(nullptr), worker(new Worker(service)), dialog(new ProcessingProgressDialog()) {
+    Connect();
+}
+
+Launcher::~Launcher() {
+    delete worker;
+    delete dialog;
+}
+
+void Launcher::Connect() {
+    dialog->setCancelButton(nullptr);
+    dialog->setAutoReset(false);
+
+    Notify_Adapter *relay = Notify_Adapter::GetInstance();
+    connect(this, &Launcher::sigStart, worker, &Worker::HandleServicce);
+    connect(worker, &Worker::sigShowMsg, this, &Launcher::ShowMsgBox);
+    connect(worker, &Worker::sigServiceDone, this, &Launcher::LaunchDone);
+    connect(worker, &Worker::sigUpdateProgress, this, &Launcher::UpdateProgress);
+    connect(worker, &Worker::sigSetLabelText, this, &Launcher::SetLabelText);
+    connect(relay, &Notify_Adapter::sigUpdateProgress, this, &Launcher::UpdateProgress);
+    connect(relay, &Notify_Adapter::sigUpdateDialogText, this, &Launcher::SetLabelText);
+}
+
+void Launcher::Run() { worker->StartThread(); }
+
+void Launcher::Start() { emit sigStart(); }
+
+void Launcher::UpdateProgress(int total, int steps) {
+    if (total <= 0) return;  // no share of nothing; a division would trap
+    // Widened so that archives of more than INT_MAX / 100 entries do not overflow.
+    dialog->setValue(static_cast<int>(static_cast<qint64>(steps) * 100 / total));
+}
+
+void Launcher::SetLabelText(QString text) { dialog->setLabelText(text); }
+
+void Launcher::ShowMsgBox() { dialog->show(); }
+
+void Launcher::LaunchDone() {
+    dialog->setValue(100);
+    dialog->hide();
+    worker->QuitThread();
+    worker->JoinThread();
+    QCoreApplication::quit();
+}

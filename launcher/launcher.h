@@ -1,0 +1,40 @@
+#pragma once
+
+#include <QObject>
+#include <QString>
+
+#include "launcher/handler-thread.h"
+#include "launcher/progress-dialog.h"
+#include "launcher/worker.h"
+
+class Service;
+
+// Controller of one run: owns the worker and the progress dialog, applies the worker's
+// reports to the dialog on the GUI thread and ends the event loop when the service is done.
+class Launcher : public QObject {
+    Q_OBJECT
+
+public:
+    Launcher();
+    // Takes ownership of service (handed to the worker) instead of the platform service.
+    explicit Launcher(Service *service);
+    ~Launcher() override;
+
+    void Run();
+    void Start();
+
+signals:
+    void sigStart();
+
+private slots:
+    void LaunchDone();
+    void UpdateProgress(int total, int steps);
+    void SetLabelText(QString);
+    void ShowMsgBox();
+
+private:
+    void Connect();
+
+    Worker *worker;
+    ProcessingProgressDialog *dialog;
+};

@@ -1,0 +1,44 @@
+#include "launcher/progress-dialog.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QIcon>
+
+#include "launcher/strtable.h"
+#include "telk/dpiinfo.h"
+#include "telk/uipathmanager.h"
+
+namespace {
+
+constexpr int kAppNameText = 203;
+constexpr int kInitializingText = 1052;
+constexpr double kBaseWidth = 400.0;
+const char kStyleSheet[] = "QProgressDialog { background-color: WhiteSmoke; vertical-align: middle; }";
+
+}  // namespace
+
+ProcessingProgressDialog::ProcessingProgressDialog() : QProgressDialog(nullptr, Qt::WindowFlags()) {
+    const QFont font = QApplication::font();
+    const QString icon_path =
+        UIPathManager::getInstance()->getPath("root_resource_path") + "/images/ico_72_nimbrel.png";
+    const QString app_name = StrTable::LoadStr(kAppNameText);
+
+    setWindowTitle(app_name);
+    setWindowIcon(QIcon(icon_path));
+    setWindowFlags(Qt::WindowTitleHint | Qt::WindowSystemMenuHint);
+    setValue(0);
+    setRange(0, 100);
+    setLabelText(StrTable::LoadStr(kInitializingText).arg(app_name, 0, QChar(' ')));
+    setFont(font);
+    setModal(true);
+    setWindowModality(Qt::WindowModal);
+    setFixedWidth(static_cast<int>(DPIinfo::getInstance()->getDPI() * kBaseWidth));
+    setStyleSheet(DPIinfo::getInstance()->getScaledStyleSheet(kStyleSheet));
+}
+
+// Escape: the work goes on whatever the user presses, so there is nothing to cancel.
+void ProcessingProgressDialog::reject() {}
+
+// A close request from the window manager (close button, Alt+F4) would end the event loop
+// while the worker still writes the user's installation; keep the window instead.
+void ProcessingProgressDialog::closeEvent(QCloseEvent *event) { event->ignore(); }

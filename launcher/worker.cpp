@@ -1,0 +1,60 @@
+#include "launcher/worker.h"
+
+#include <climits>
+
+#include "common/log.h"
+#include "launcher/handler-thread.h"
+#include "launcher/strtable.h"
+#include "service/cloud-service.h"
+#include "service/linux/linux-service.h"
+
+namespace {
+
+constexpr int kAppNameText = 203;
+constexpr int kReadyText = 497;
+
+}  // namespace
+
+Worker::Worker() : Worker(new LinuxService()) {}
+
+Worker::Worker(Service *service) : QObject(nullptr), thread(nullptr), service(service) {
+    thread = new HandlerThread();
+    moveToThread(thread);
+}
+
+Worker::~Worker() {
+    // A thread object must never die while its thread runs; LaunchDone normally stopped it.
+    if (thread->isRunning()) {
+        QuitThread();
+        JoinThread();
+    }
+    delete thread;
+    delete service;
+}
+
+void Worker::StartThread() { thread->start(QThread::InheritPriority); }
+
+void Worker::QuitThread() { thread->quit(); }
+
+void Worker::JoinThread() { thread->wait(ULONG_MAX); }
+
+void Worker::HandleServicce() {
+    LOX_LOG(DEBUG, "launcher_debug", "launcher", "running");
+    service->PreUpgrade();
+    if (service->IsNeedUpgrade()) {
+        emit sigShowMsg();
+        if (service->HandlePackageUpgrade() != 0) {
+            LOX_LOG(ERROR, "launcher_debug", "launcher", "Failed to upgrade package");
+        } else {
+            emit sigUpdateProgress(100, 100);
+            emit sigSetLabelText(
+                StrTable::LoadStr(kReadyText).arg(StrTable::LoadStr(kAppNameText), 0, QChar(' ')));
+        }
+    } else {
+        LOX_LOG(DEBUG, "launcher_debug", "launcher", "no need to upgrade");
+    }
+    service->RemoveAgedFolders();
+    service->PostUpgrade();
+    LOX_LOG(DEBUG, "launcher_debug", "launcher", "done");
+    emit sigServiceDone();
+}

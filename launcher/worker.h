@@ -1,0 +1,38 @@
+#pragma once
+
+#include <QObject>
+#include <QString>
+
+class HandlerThread;
+class Launcher;
+class Service;
+
+// Runs the upgrade service once on its own thread and reports to the launcher through signals.
+class Worker : public QObject {
+    Q_OBJECT
+
+public:
+    Worker();
+    // Takes ownership of service; lets a caller bring its own implementation.
+    explicit Worker(Service *service);
+    ~Worker() override;
+
+    void StartThread();
+    void QuitThread();
+    void JoinThread();
+
+signals:
+    void sigServiceDone();
+    void sigShowMsg();
+    void sigUpdateProgress(int, int);
+    void sigSetLabelText(QString);
+
+private slots:
+    void HandleServicce();
+
+private:
+    friend class Launcher;  // wires HandleServicce to its start signal
+
+    HandlerThread *thread;
+    Service *service;
+};
