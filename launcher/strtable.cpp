@@ -10,8 +10,7 @@ namespace {
 const char *stab[NUM_STRING_IDS];
 const char *ktab[NUM_STRING_IDS];
 
-void SetRow(int id, const char *key, const char *text)
-{
+void SetRow(int id, const char *key, const char *text) {
     ktab[id] = key;
     stab[id] = text;
 }
@@ -19,15 +18,13 @@ void SetRow(int id, const char *key, const char *text)
 }  // namespace
 
 // The table is shared by the whole client family; this program carries the rows it shows.
-void InitStrTable()
-{
+void InitStrTable() {
     SetRow(203, "app_name_loxen_client", "Brenthor Loxen Client");
     SetRow(497, "desc_nmbl_env_preparation_done_loxen", "%1 is ready.");
     SetRow(1052, "desc_nmbl_env_preparing_loxen", "%1 is initializing...");
 }
 
-QString LoadStr(int id)
-{
+QString LoadStr(int id) {
     // An id outside the table would read past the arrays; an empty row has nothing to translate.
     if (id < 0 || id >= NUM_STRING_IDS || stab[id] == nullptr)
         return QString();
@@ -37,8 +34,7 @@ QString LoadStr(int id)
     return text;
 }
 
-int LookupStrID(const QString &key)
-{
+int LookupStrID(const QString &key) {
     const QByteArray wanted = key.toLocal8Bit();
     for (int id = 0; id < NUM_STRING_IDS; ++id) {
         if (ktab[id] != nullptr && qstricmp(wanted.constData(), ktab[id]) == 0)

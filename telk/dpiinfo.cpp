@@ -3,7 +3,6 @@
 #include <QGuiApplication>
 #include <QRegularExpression>
 #include <QScreen>
-
 #include <cmath>
 
 namespace {
@@ -13,8 +12,7 @@ constexpr double kBaseDotsPerInch = 96.0;
 constexpr double kMinFactor = 0.5;
 constexpr double kMaxFactor = 8.0;
 
-QString ScaledLength(const QString &number, const QString &unit, double factor)
-{
+QString ScaledLength(const QString &number, const QString &unit, double factor) {
     const double scaled = number.toDouble() * factor;
     if (unit == QLatin1String("pt"))
         return QString::number(std::round(scaled * 100.0) / 100.0, 'g', 10) + unit;
@@ -25,14 +23,12 @@ QString ScaledLength(const QString &number, const QString &unit, double factor)
 
 }  // namespace
 
-DPIinfo *DPIinfo::getInstance()
-{
+DPIinfo *DPIinfo::getInstance() {
     static DPIinfo instance;
     return &instance;
 }
 
-double DPIinfo::getDPI() const
-{
+double DPIinfo::getDPI() const {
     if (qobject_cast<QGuiApplication *>(QCoreApplication::instance()) == nullptr)
         return 1.0;
     const QScreen *screen = QGuiApplication::primaryScreen();
@@ -41,27 +37,24 @@ double DPIinfo::getDPI() const
     return scaleFactorForDpi(screen->logicalDotsPerInch());
 }
 
-QString DPIinfo::getScaledStyleSheet(const QString &styleSheet) const
-{
+QString DPIinfo::getScaledStyleSheet(const QString &styleSheet) const {
     return scaleStyleSheet(styleSheet, getDPI());
 }
 
-double DPIinfo::scaleFactorForDpi(double dotsPerInch)
-{
+double DPIinfo::scaleFactorForDpi(double dotsPerInch) {
     const double factor = dotsPerInch / kBaseDotsPerInch;
     if (!std::isfinite(factor) || factor < kMinFactor || factor > kMaxFactor)
         return 1.0;
     return factor;
 }
 
-QString DPIinfo::scaleStyleSheet(const QString &styleSheet, double factor)
-{
+QString DPIinfo::scaleStyleSheet(const QString &styleSheet, double factor) {
     if (factor == 1.0 || !std::isfinite(factor) || factor <= 0.0)
         return styleSheet;
 
     // Quoted strings and url(...) are matched first so that names such as "12px.png" stay intact.
-    static const QRegularExpression pattern(QStringLiteral(
-        R"(url\([^)]*\)|"[^"]*"|'[^']*'|(?<![\w.])(\d+(?:\.\d+)?|\.\d+)(px|pt)\b)"));
+    static const QRegularExpression pattern(
+        QStringLiteral(R"(url\([^)]*\)|"[^"]*"|'[^']*'|(?<![\w.])(\d+(?:\.\d+)?|\.\d+)(px|pt)\b)"));
 
     QString result;
     int copied = 0;

@@ -1,24 +1,23 @@
 #include "telk/qtsingleapplication.h"
 
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <QByteArray>
 #include <QCryptographicHash>
 #include <QDir>
 #include <QFileInfo>
 #include <QStandardPaths>
 #include <QtGlobal>
-
 #include <cerrno>
 #include <cstring>
-#include <fcntl.h>
-#include <sys/file.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace {
 
 // A directory only this user can write, so that nobody else can plant or hold the lock file.
-bool IsPrivateDirectory(const QByteArray &path)
-{
+bool IsPrivateDirectory(const QByteArray &path) {
     struct stat st;
     if (lstat(path.constData(), &st) != 0)
         return false;
@@ -27,8 +26,7 @@ bool IsPrivateDirectory(const QByteArray &path)
 
 // The per-user runtime directory; a private folder in the temporary directory where the
 // desktop gives none.
-QByteArray LockDirectory()
-{
+QByteArray LockDirectory() {
     const QString runtime = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
     if (!runtime.isEmpty() && IsPrivateDirectory(QFile::encodeName(runtime)))
         return QFile::encodeName(runtime);
@@ -40,27 +38,27 @@ QByteArray LockDirectory()
         return QByteArray();
     }
     if (!IsPrivateDirectory(fallback)) {
-        qWarning("single instance: '%s' is not a private directory of this user", fallback.constData());
+        qWarning("single instance: '%s' is not a private directory of this user",
+                 fallback.constData());
         return QByteArray();
     }
     return fallback;
 }
 
 // One lock per home directory, however the path to it is spelled.
-QByteArray LockFileName()
-{
+QByteArray LockFileName() {
     const QString home = QDir::homePath();
     const QString canonical = QFileInfo(home).canonicalFilePath();
     const QByteArray key = (canonical.isEmpty() ? home : canonical).toUtf8();
-    const QByteArray digest = QCryptographicHash::hash(key, QCryptographicHash::Sha256).toHex().left(32);
+    const QByteArray digest =
+        QCryptographicHash::hash(key, QCryptographicHash::Sha256).toHex().left(32);
     return QByteArrayLiteral("loxen-launcher-") + digest + QByteArrayLiteral(".lock");
 }
 
 }  // namespace
 
 QtSingleApplication::QtSingleApplication(int &argc, char **argv, bool GUIenabled)
-    : QApplication(argc, argv)
-{
+    : QApplication(argc, argv) {
     Q_UNUSED(GUIenabled);
     const QByteArray directory = LockDirectory();
     if (directory.isEmpty())
@@ -85,14 +83,12 @@ QtSingleApplication::QtSingleApplication(int &argc, char **argv, bool GUIenabled
     lock_fd_ = -1;
 }
 
-QtSingleApplication::~QtSingleApplication()
-{
+QtSingleApplication::~QtSingleApplication() {
     // The file stays: removing it would let a starting launcher lock an unlinked copy.
     if (lock_fd_ >= 0)
         close(lock_fd_);
 }
 
-bool QtSingleApplication::isRunning() const
-{
+bool QtSingleApplication::isRunning() const {
     return another_running_;
 }

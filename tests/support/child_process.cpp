@@ -1,6 +1,7 @@
 #include "tests/support/child_process.h"
 
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <poll.h>
 #include <signal.h>
 #include <sys/wait.h>
@@ -8,8 +9,6 @@
 
 #include <cerrno>
 #include <cstring>
-
-#include <gtest/gtest.h>
 
 extern char **environ;
 
@@ -24,10 +23,12 @@ std::vector<std::string> MergedEnvironment(const ChildProcess::Environment &chan
     for (char **entry = environ; *entry != nullptr; ++entry) {
         const std::string text = *entry;
         const std::string name = text.substr(0, text.find('='));
-        if (changes.count(name) == 0) merged.push_back(text);
+        if (changes.count(name) == 0)
+            merged.push_back(text);
     }
     for (const auto &[name, value] : changes) {
-        if (value) merged.push_back(name + "=" + *value);
+        if (value)
+            merged.push_back(name + "=" + *value);
     }
     return merged;
 }
@@ -40,7 +41,8 @@ std::vector<char *> PointersTo(std::vector<std::string> &strings) {
 }
 
 void CloseFd(int &fd) {
-    if (fd >= 0) ::close(fd);
+    if (fd >= 0)
+        ::close(fd);
     fd = -1;
 }
 
@@ -89,14 +91,17 @@ ChildProcess::~ChildProcess() {
 }
 
 void ChildProcess::Write(const std::string &text) {
-    if (input_fd_ < 0) return;
+    if (input_fd_ < 0)
+        return;
     // A child that died already must fail the test through its output, not kill the test.
     ::signal(SIGPIPE, SIG_IGN);
     if (::write(input_fd_, text.data(), text.size()) != static_cast<ssize_t>(text.size()))
         ADD_FAILURE() << "write to child " << pid_ << ": " << std::strerror(errno);
 }
 
-void ChildProcess::CloseInput() { CloseFd(input_fd_); }
+void ChildProcess::CloseInput() {
+    CloseFd(input_fd_);
+}
 
 std::string ChildProcess::ReadLine() {
     while (buffered_.find('\n') == std::string::npos && output_fd_ >= 0) {
@@ -107,7 +112,8 @@ std::string ChildProcess::ReadLine() {
         }
         char chunk[256];
         const ssize_t n = ::read(output_fd_, chunk, sizeof chunk);
-        if (n <= 0) break;
+        if (n <= 0)
+            break;
         buffered_.append(chunk, static_cast<size_t>(n));
     }
     const size_t end = buffered_.find('\n');
@@ -117,18 +123,21 @@ std::string ChildProcess::ReadLine() {
 }
 
 void ChildProcess::Kill() {
-    if (pid_ > 0) ::kill(pid_, SIGKILL);
+    if (pid_ > 0)
+        ::kill(pid_, SIGKILL);
 }
 
 int ChildProcess::Wait() {
-    if (pid_ <= 0) return -1;
+    if (pid_ <= 0)
+        return -1;
     int status = 0;
     pid_t result;
     do {
         result = ::waitpid(pid_, &status, 0);
     } while (result < 0 && errno == EINTR);
     pid_ = -1;
-    if (result < 0) return -1;
+    if (result < 0)
+        return -1;
     return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
 }
 

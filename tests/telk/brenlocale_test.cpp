@@ -1,13 +1,13 @@
+#include "telk/brenlocale.h"
+
+#include <gtest/gtest.h>
+
 #include <QLocale>
 #include <QString>
-
 #include <string>
 #include <utility>
 #include <vector>
 
-#include <gtest/gtest.h>
-
-#include "telk/brenlocale.h"
 #include "tests/support/child_process.h"
 
 namespace {

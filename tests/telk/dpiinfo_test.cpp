@@ -1,18 +1,18 @@
-#include <QApplication>
-#include <QString>
-
-#include <cmath>
-#include <limits>
+#include "telk/dpiinfo.h"
 
 #include <gtest/gtest.h>
 
-#include "telk/dpiinfo.h"
+#include <QApplication>
+#include <QString>
+#include <cmath>
+#include <limits>
 
 namespace {
 
 const QString kSheet = QStringLiteral(
     "QLabel { font-size: 10pt; padding: 4px 6px; border: 1px solid gray; margin: -2px; "
-    "image: url(:/icons/arrow_12px.png); } QPushButton { min-width: 80px; font: 9.5pt \"A 12px\"; }");
+    "image: url(:/icons/arrow_12px.png); } QPushButton { min-width: 80px; font: 9.5pt \"A 12px\"; "
+    "}");
 
 TEST(DPIinfoTest, FactorIsTheLogicalResolutionOverNinetySix) {
     EXPECT_DOUBLE_EQ(DPIinfo::scaleFactorForDpi(96.0), 1.0);

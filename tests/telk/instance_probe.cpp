@@ -6,7 +6,6 @@
 #include <QProcess>
 #include <QString>
 #include <QStringList>
-
 #include <cstdio>
 #include <cstring>
 #include <iostream>
@@ -31,7 +30,8 @@ void WaitForInputEnd() {
 }  // namespace
 
 int main(int argc, char **argv) {
-    if (argc != 2) return 2;
+    if (argc != 2)
+        return 2;
     const std::string mode = argv[1];
     if (mode == "language") {
         PrintLine(BrenLocale::getInstance()->getDefaultLanguage());
@@ -45,7 +45,8 @@ int main(int argc, char **argv) {
 
     if (mode == "spawn") {
         qint64 pid = 0;
-        if (!QProcess::startDetached("sleep", QStringList{"60"}, QString(), &pid)) return 3;
+        if (!QProcess::startDetached("sleep", QStringList{"60"}, QString(), &pid))
+            return 3;
         PrintLine(QString::number(pid));
         return 0;
     }

@@ -1,3 +1,4 @@
+#include <gtest/gtest.h>
 #include <pwd.h>
 #include <signal.h>
 #include <sys/stat.h>
@@ -7,8 +8,6 @@
 #include <memory>
 #include <string>
 #include <vector>
-
-#include <gtest/gtest.h>
 
 #include "tests/support/child_process.h"
 #include "tests/support/temp_dir.h"
@@ -47,7 +46,8 @@ protected:
                                       {"XDG_RUNTIME_DIR", runtime},
                                       {"TMPDIR", scratch_},
                                       {"QT_QPA_PLATFORM", std::string("offscreen")}};
-        auto child = std::make_unique<ChildProcess>(INSTANCE_PROBE, std::vector<std::string>{mode}, env);
+        auto child =
+            std::make_unique<ChildProcess>(INSTANCE_PROBE, std::vector<std::string>{mode}, env);
         EXPECT_TRUE(child->started());
         return child;
     }
@@ -151,7 +151,8 @@ TEST_F(SingleInstanceTest, ProgramStartedByTheLauncherDoesNotInheritTheClaim) {
 // Runtime directories that another user owns (the given one, and the one Qt falls back to) are
 // not trusted with the lock; a private folder in the temporary directory takes their place.
 TEST_F(SingleInstanceTest, ForeignRuntimeDirectoriesAreNotUsed) {
-    if (::geteuid() != 0) GTEST_SKIP() << "needs root to give directories to another user";
+    if (::geteuid() != 0)
+        GTEST_SKIP() << "needs root to give directories to another user";
     const std::string foreign = tmp_ / "foreign-runtime";
     const std::string planted = scratch_ + "/runtime-" + ::getpwuid(::geteuid())->pw_name;
     for (const std::string &dir : {foreign, planted}) {

@@ -1,11 +1,10 @@
-#include <QString>
-
-#include <thread>
-#include <vector>
+#include "telk/uipathmanager.h"
 
 #include <gtest/gtest.h>
 
-#include "telk/uipathmanager.h"
+#include <QString>
+#include <thread>
+#include <vector>
 
 namespace {
 

@@ -1,17 +1,16 @@
+#include "launcher/notify_adapter.h"
+
+#include <gtest/gtest.h>
+
 #include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QObject>
 #include <QSignalSpy>
 #include <QString>
 #include <QThread>
-
 #include <thread>
 #include <utility>
 #include <vector>
-
-#include <gtest/gtest.h>
-
-#include "launcher/notify_adapter.h"
 
 namespace {
 
@@ -43,7 +42,8 @@ TEST_F(NotifyAdapterTest, RelaysEachCallAsItsSignal) {
     relay->UpdateProgress(3, 2);
 
     ASSERT_EQ(text.count(), 1);
-    EXPECT_EQ(text.at(0).at(0).toString(), QStringLiteral("Brenthor Loxen Client is initializing..."));
+    EXPECT_EQ(text.at(0).at(0).toString(),
+              QStringLiteral("Brenthor Loxen Client is initializing..."));
     ASSERT_EQ(progress.count(), 2);
     EXPECT_EQ(progress.at(0).at(0).toInt(), 3);
     EXPECT_EQ(progress.at(0).at(1).toInt(), 1);

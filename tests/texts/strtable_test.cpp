@@ -1,16 +1,17 @@
+#include "launcher/strtable.h"
+
+#include <gtest/gtest.h>
+
 #include <QCoreApplication>
 #include <QResource>
 #include <QString>
 #include <QTranslator>
-
 #include <memory>
 
-#include <gtest/gtest.h>
-
-#include "launcher/strtable.h"
-
 // Outside any namespace: the macro declares the registration function where it stands.
-static void RegisterTexts() { Q_INIT_RESOURCE(texts); }
+static void RegisterTexts() {
+    Q_INIT_RESOURCE(texts);
+}
 
 namespace {
 
@@ -46,7 +47,9 @@ const LanguageTexts kLanguages[] = {
 
 const QString kAppName = QStringLiteral("Brenthor Loxen Client");
 
-QString ResourcePath(const QString &code) { return ":/" + code + ".qm"; }
+QString ResourcePath(const QString &code) {
+    return ":/" + code + ".qm";
+}
 
 // A translation that returns a fixed text for every source text.
 class FixedTranslator : public QTranslator {
