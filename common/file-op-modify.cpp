@@ -225,10 +225,12 @@ int FSRemove(const ustring &path, bool flag) {
 int FSMktemp(const ustring &directory, ustring &created_path) {
     char name[kTempTemplateSize];
     std::snprintf(name, sizeof name, "%s/XXXXXX", directory.c_str());
+    // mkstemp may leave its last try in name; the message shows the template.
+    const std::string pattern = name;
     const int fd = ::mkstemp(name);
     if (fd < 0) {
         file_op::ErrnoKeeper keep;
-        LOX_LOG(ERROR, "file_op_debug", "file-op", "mkstemp(%s): %s", name,
+        LOX_LOG(ERROR, "file_op_debug", "file-op", "mkstemp(%s): %s", pattern.c_str(),
                 file_op::ErrorText(keep.saved()).c_str());
         return -1;
     }
