@@ -578,8 +578,13 @@ ustring ustring::normalize(const ustring &text, normalization_form form) {
     ustring result;
     if (text.empty()) return result;
     UErrorCode err = U_ZERO_ERROR;
-    const UNormalizer2 *normalizer =
-        unorm2_getInstance(nullptr, "nfc", static_cast<UNormalization2Mode>(form), &err);
+    const UNormalizer2 *normalizer = nullptr;
+    if (form == NFC || form == NFD) {
+        const UNormalization2Mode mode = form == NFC ? UNORM2_COMPOSE : UNORM2_DECOMPOSE;
+        normalizer = unorm2_getInstance(nullptr, "nfc", mode, &err);
+    } else {
+        err = U_ILLEGAL_ARGUMENT_ERROR;
+    }
     if (U_FAILURE(err) || normalizer == nullptr) {
         warn_icu("unorm2_getInstance", err, 983);
         return result;

@@ -11,7 +11,8 @@ public:
     typedef std::size_t size_type;
     static const size_type npos = static_cast<size_type>(-1);
 
-    enum normalization_form { NFC = 0, NFD = 1 };
+    // A fixed underlying type keeps a stray value defined behaviour; normalize rejects it.
+    enum normalization_form : int { NFC = 0, NFD = 1 };
 
     ustring();
     ustring(const char *s);
