@@ -38,7 +38,8 @@ public:
         return fd;
     }
     void Close() {
-        if (fd_ < 0) return;
+        if (fd_ < 0)
+            return;
         file_op::ErrnoKeeper keep;
         ::close(fd_);
         fd_ = -1;
@@ -48,7 +49,9 @@ private:
     int fd_;
 };
 
-int WriteFailureCode(int err) { return err == EDQUOT || err == ENOSPC ? -2 : -1; }
+int WriteFailureCode(int err) {
+    return err == EDQUOT || err == ENOSPC ? -2 : -1;
+}
 
 // O_NONBLOCK so that opening a FIFO never waits for its other end; reads and writes
 // then block as usual.
@@ -61,7 +64,8 @@ int OpenForCopy(const ustring &path, int flags) {
         return -1;
     }
     const int status = ::fcntl(fd, F_GETFL);
-    if (status >= 0) ::fcntl(fd, F_SETFL, status & ~O_NONBLOCK);
+    if (status >= 0)
+        ::fcntl(fd, F_SETFL, status & ~O_NONBLOCK);
     return fd;
 }
 
@@ -72,7 +76,8 @@ int PrepareDestination(int source, int destination, const ustring &path) {
     struct stat to;
     if (::fstat(source, &from) == 0 && ::fstat(destination, &to) == 0 && from.st_dev == to.st_dev &&
         from.st_ino == to.st_ino) {
-        LOX_LOG(ERROR, "file_op_debug", "file-op", "CopyFile: '%s' is the source itself", path.c_str());
+        LOX_LOG(ERROR, "file_op_debug", "file-op", "CopyFile: '%s' is the source itself",
+                path.c_str());
         errno = EINVAL;
         return -1;
     }
@@ -87,7 +92,8 @@ int PrepareDestination(int source, int destination, const ustring &path) {
 int WriteAll(int fd, const char *data, size_t size) {
     while (size > 0) {
         const ssize_t written = ::write(fd, data, size);
-        if (written < 0 && errno == EINTR) continue;
+        if (written < 0 && errno == EINTR)
+            continue;
         if (written <= 0) {
             file_op::ErrnoKeeper keep;
             LOX_LOG(ERROR, "file_op_debug", "file-op", "CopyFile: write: %s (%d)",
@@ -111,16 +117,19 @@ int CopyBytes(int source, int destination) {
     }
     for (;;) {
         const ssize_t got = ::read(source, buffer.get(), kCopyBufferSize);
-        if (got < 0 && errno == EINTR) continue;
+        if (got < 0 && errno == EINTR)
+            continue;
         if (got < 0) {
             file_op::ErrnoKeeper keep;
             LOX_LOG(ERROR, "file_op_debug", "file-op", "CopyFile: read: %s (%d)",
                     file_op::ErrorText(keep.saved()).c_str(), keep.saved());
             return -1;
         }
-        if (got == 0) return 0;
+        if (got == 0)
+            return 0;
         const int status = WriteAll(destination, buffer.get(), static_cast<size_t>(got));
-        if (status != 0) return status;
+        if (status != 0)
+            return status;
     }
 }
 
@@ -147,10 +156,13 @@ int FlushAndClose(int fd) {
 
 int FSCopy(const ustring &source, const ustring &destination, bool remove_source) {
     Descriptor in(OpenForCopy(source, O_RDONLY));
-    if (!in.IsOpen()) return -1;
+    if (!in.IsOpen())
+        return -1;
     Descriptor out(OpenForCopy(destination, O_WRONLY | O_CREAT));
-    if (!out.IsOpen()) return -1;
-    if (PrepareDestination(in.get(), out.get(), destination) != 0) return -1;
+    if (!out.IsOpen())
+        return -1;
+    if (PrepareDestination(in.get(), out.get(), destination) != 0)
+        return -1;
 
     const int status = CopyBytes(in.get(), out.get());
     const int copy_errno = errno;
@@ -160,8 +172,10 @@ int FSCopy(const ustring &source, const ustring &destination, bool remove_source
         errno = copy_errno;
         return status;
     }
-    if (finished != 0) return finished;
+    if (finished != 0)
+        return finished;
     // Only now is the destination safely on disk.
-    if (!remove_source) return 0;
+    if (!remove_source)
+        return 0;
     return ::remove(source.c_str()) == 0 ? 0 : -1;
 }

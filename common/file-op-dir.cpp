@@ -59,7 +59,8 @@ int FSReadDir(DIR_HANDLE &handle, DIR_ENTRY &entry) {
         return -1;
     }
     const struct dirent *listed = ::readdir(handle.dir);
-    if (listed == nullptr) return 0;
+    if (listed == nullptr)
+        return 0;
     const ustring name(listed->d_name);
     const int32_t type = TypeFromListing(listed->d_type);
 
@@ -85,17 +86,20 @@ int FSReadDir(DIR_HANDLE &handle, DIR_ENTRY &entry) {
 }
 
 void FSCloseDir(DIR_HANDLE &handle) {
-    if (handle.dir != nullptr) ::closedir(handle.dir);
+    if (handle.dir != nullptr)
+        ::closedir(handle.dir);
     handle.dir = nullptr;
     handle.path.clear();
 }
 
 int FSCreateSymbolicLink(const ustring &target, const ustring &link_path) {
-    if (::symlink(target.c_str(), link_path.c_str()) == 0) return 0;
+    if (::symlink(target.c_str(), link_path.c_str()) == 0)
+        return 0;
     file_op::ErrnoKeeper keep;
     LOX_LOG(ERROR, "file_op_debug", "file-op",
             "FSCreateSymbolicLink: Failed to create symbolic link '%s' -> '%s' (code: %d, msg: %s)",
-            target.c_str(), link_path.c_str(), keep.saved(), file_op::ErrorText(keep.saved()).c_str());
+            target.c_str(), link_path.c_str(), keep.saved(),
+            file_op::ErrorText(keep.saved()).c_str());
     return -1;
 }
 
@@ -111,8 +115,9 @@ int FSReadSymbolicLink(const ustring &link_path, ustring &target) {
         return -1;
     }
     if (static_cast<size_t>(length) >= sizeof buffer) {
-        LOX_LOG(ERROR, "file_op_debug", "file-op", "FSReadSymbolicLink: path of '%s' is more than %d",
-                link_path.c_str(), static_cast<int>(kLinkBufferSize));
+        LOX_LOG(ERROR, "file_op_debug", "file-op",
+                "FSReadSymbolicLink: path of '%s' is more than %d", link_path.c_str(),
+                static_cast<int>(kLinkBufferSize));
         return -1;
     }
     buffer[length] = '\0';

@@ -30,10 +30,12 @@ struct FreeDeleter {
 class CreationMaskGuard {
 public:
     explicit CreationMaskGuard(bool clear) : changed_(clear) {
-        if (changed_) previous_ = ::umask(0);
+        if (changed_)
+            previous_ = ::umask(0);
     }
     ~CreationMaskGuard() {
-        if (changed_) ::umask(previous_);
+        if (changed_)
+            ::umask(previous_);
     }
     CreationMaskGuard(const CreationMaskGuard &) = delete;
     CreationMaskGuard &operator=(const CreationMaskGuard &) = delete;
@@ -54,7 +56,8 @@ public:
     bool IsOpen() const { return dir_ != nullptr; }
 
     void Close() {
-        if (dir_ == nullptr) return;
+        if (dir_ == nullptr)
+            return;
         file_op::ErrnoKeeper keep;
         ::closedir(dir_);
         dir_ = nullptr;
@@ -65,8 +68,10 @@ public:
     bool ForEachChild(Visit visit) {
         while (struct dirent *entry = ::readdir(dir_)) {
             const char *name = entry->d_name;
-            if (std::strcmp(name, ".") == 0 || std::strcmp(name, "..") == 0) continue;
-            if (!visit(name)) return false;
+            if (std::strcmp(name, ".") == 0 || std::strcmp(name, "..") == 0)
+                continue;
+            if (!visit(name))
+                return false;
         }
         return true;
     }
@@ -75,13 +80,17 @@ private:
     DIR *dir_;
 };
 
-ustring ChildPath(const ustring &parent, const char *name) { return parent + "/" + name; }
+ustring ChildPath(const ustring &parent, const char *name) {
+    return parent + "/" + name;
+}
 
 // One prefix of FSMKDirP; false ends the walk with a failure.
 bool MakeComponent(const char *prefix, bool last, bool replace, mode_t mode) {
     struct stat st;
-    if (::stat(prefix, &st) != 0) return ::mkdir(prefix, mode) == 0;
-    if (S_ISDIR(st.st_mode)) return true;
+    if (::stat(prefix, &st) != 0)
+        return ::mkdir(prefix, mode) == 0;
+    if (S_ISDIR(st.st_mode))
+        return true;
     if (replace) {
         ::remove(prefix);
         return ::mkdir(prefix, mode) == 0;
@@ -100,38 +109,44 @@ bool MakeComponent(const char *prefix, bool last, bool replace, mode_t mode) {
 }
 
 int MoveTreeAcrossDevices(const ustring &source, const ustring &destination, bool flag) {
-    if (FSMKDir(destination, true) != 0) return -3;
+    if (FSMKDir(destination, true) != 0)
+        return -3;
     DirStream listing(source);
-    if (!listing.IsOpen()) return -3;
+    if (!listing.IsOpen())
+        return -3;
     const bool moved = listing.ForEachChild([&](const char *name) {
         return FSRename(ChildPath(source, name), ChildPath(destination, name), flag) == 0;
     });
     listing.Close();
-    if (!moved) return -3;
+    if (!moved)
+        return -3;
     return ::remove(source.c_str()) == 0 ? 0 : -3;
 }
 
 }  // namespace
 
 int FSMKDir(const ustring &path, bool recursive) {
-    if (path.empty()) return -1;
+    if (path.empty())
+        return -1;
     _FILE_INFO_tag info;
     if (GetFileInfo(path, info) != 0) {
         file_op::ErrnoKeeper keep;
-        LOX_LOG(ERROR, "file_op_debug", "file-op", "FSMKDir: Failed to to file info '%s'", path.c_str());
+        LOX_LOG(ERROR, "file_op_debug", "file-op", "FSMKDir: Failed to to file info '%s'",
+                path.c_str());
         return -1;
     }
     if (info.exists) {
-        if (info.type == FS_TYPE_DIR) return 0;
+        if (info.type == FS_TYPE_DIR)
+            return 0;
         LOX_LOG(ERROR, "file_op_debug", "file-op",
                 "FSMKDir: Create a folder but local file system is not directory '%s' (%d)",
                 path.c_str(), info.type);
         return -1;
     }
-    const bool created = recursive
-                             ? FSMKDirP(path, nullptr, false, FS_MKDIR_DEFAULT_MODE) == 0
-                             : ::mkdir(path.c_str(), kDefaultDirMode) == 0;
-    if (created) return 0;
+    const bool created = recursive ? FSMKDirP(path, nullptr, false, FS_MKDIR_DEFAULT_MODE) == 0
+                                   : ::mkdir(path.c_str(), kDefaultDirMode) == 0;
+    if (created)
+        return 0;
     file_op::ErrnoKeeper keep;
     LOX_LOG(ERROR, "file_op_debug", "file-op", "path = %s errno : %s", path.c_str(),
             file_op::ErrorText(keep.saved()).c_str());
@@ -139,9 +154,11 @@ int FSMKDir(const ustring &path, bool recursive) {
 }
 
 int FSMKDirP(const ustring &path, char **stop, bool replace, unsigned int mode) {
-    if (path.empty()) return -1;
+    if (path.empty())
+        return -1;
     std::unique_ptr<char, FreeDeleter> copy(::strdup(path.c_str()));
-    if (!copy) return -1;
+    if (!copy)
+        return -1;
     const bool explicit_mode = mode != FS_MKDIR_DEFAULT_MODE;
     const mode_t create_mode = explicit_mode ? static_cast<mode_t>(mode) : kDefaultDirMode;
     CreationMaskGuard mask(explicit_mode);
@@ -158,10 +175,12 @@ int FSMKDirP(const ustring &path, char **stop, bool replace, unsigned int mode) 
         text[end] = '\0';
         made = MakeComponent(text, last, replace, create_mode);
         text[end] = kept;
-        if (!made || last) break;
+        if (!made || last)
+            break;
         start = end + 1;
     }
-    if (stop != nullptr) *stop = const_cast<char *>(path.c_str()) + end;
+    if (stop != nullptr)
+        *stop = const_cast<char *>(path.c_str()) + end;
     return made ? 0 : -1;
 }
 
@@ -173,8 +192,8 @@ int FSMKDirFromRoot(const ustring &target, const ustring &root) {
         return -1;
     }
     if (!FSIsParentFolder(root, target)) {
-        LOX_LOG(ERROR, "file_op_debug", "file-op", "root '%s' is not a parent folder of target '%s'",
-                root.c_str(), target.c_str());
+        LOX_LOG(ERROR, "file_op_debug", "file-op",
+                "root '%s' is not a parent folder of target '%s'", root.c_str(), target.c_str());
         return -1;
     }
     const std::string remainder(target.c_str() + root.length());
@@ -183,18 +202,24 @@ int FSMKDirFromRoot(const ustring &target, const ustring &root) {
         const size_t slash = remainder.find('/', piece.length() + 1);
         piece = remainder.substr(0, slash);
         LOX_LOG(DEBUG, "file_op_debug", "file-op", "FSMKDirFromRoot: create %s", piece.c_str());
-        if (FSMKDir(root + piece.c_str(), false) < 0) return -1;
+        if (FSMKDir(root + piece.c_str(), false) < 0)
+            return -1;
     }
     return 0;
 }
 
 int FSRename(const ustring &source, const ustring &destination, bool flag) {
-    if (source.empty() || destination.empty()) return -1;
+    if (source.empty() || destination.empty())
+        return -1;
     _FILE_INFO_tag info;
-    if (FSStat(source, info, flag) != 0 || !info.exists) return -2;
-    if (::rename(source.c_str(), destination.c_str()) == 0) return 0;
-    if (errno == ENAMETOOLONG) return -100;
-    if (errno != EXDEV) return -3;
+    if (FSStat(source, info, flag) != 0 || !info.exists)
+        return -2;
+    if (::rename(source.c_str(), destination.c_str()) == 0)
+        return 0;
+    if (errno == ENAMETOOLONG)
+        return -100;
+    if (errno != EXDEV)
+        return -3;
     switch (info.type) {
         case FS_TYPE_FILE:
             return FSCopy(source, destination, true) < 0 ? -3 : 0;
@@ -206,19 +231,25 @@ int FSRename(const ustring &source, const ustring &destination, bool flag) {
 }
 
 int FSRemove(const ustring &path, bool flag) {
-    if (path.empty()) return -1;
+    if (path.empty())
+        return -1;
     _FILE_INFO_tag info;
-    if (GetFileInfo(path, info) != 0) return -1;
-    if (!info.exists) return 0;
-    if (info.type != FS_TYPE_DIR) return ::remove(path.c_str()) == 0 ? 0 : -3;
+    if (GetFileInfo(path, info) != 0)
+        return -1;
+    if (!info.exists)
+        return 0;
+    if (info.type != FS_TYPE_DIR)
+        return ::remove(path.c_str()) == 0 ? 0 : -3;
 
     DirStream listing(path);
     // A directory that cannot be listed cannot be emptied: that is a failure, not success.
-    if (!listing.IsOpen()) return -3;
+    if (!listing.IsOpen())
+        return -3;
     const bool emptied = listing.ForEachChild(
         [&](const char *name) { return FSRemove(ChildPath(path, name), flag) == 0; });
     listing.Close();
-    if (!emptied) return -3;
+    if (!emptied)
+        return -3;
     return ::remove(path.c_str()) == 0 ? 0 : -3;
 }
 

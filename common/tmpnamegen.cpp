@@ -20,8 +20,7 @@ void EncodeGroup(const unsigned char *bytes, char *out) {
 
 }  // namespace
 
-const char TmpNameGen::map[65] =
-    "0123456789abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ-_";
+const char TmpNameGen::map[65] = "0123456789abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ-_";
 
 TmpNameGen &TmpNameGen::getInstance() {
     // Constructed once even when several threads ask first at the same time.
@@ -35,11 +34,17 @@ TmpNameGen::TmpNameGen() : state(), key(), scratch() {
     rc4_init(state, key);
 }
 
-TmpNameGen::~TmpNameGen() { pthread_mutex_destroy(&mutex); }
+TmpNameGen::~TmpNameGen() {
+    pthread_mutex_destroy(&mutex);
+}
 
-int TmpNameGen::lock() { return pthread_mutex_lock(&mutex); }
+int TmpNameGen::lock() {
+    return pthread_mutex_lock(&mutex);
+}
 
-int TmpNameGen::unlock() { return pthread_mutex_unlock(&mutex); }
+int TmpNameGen::unlock() {
+    return pthread_mutex_unlock(&mutex);
+}
 
 std::string TmpNameGen::getTmpName() {
     char name[kNameLength];
@@ -64,7 +69,8 @@ void TmpNameGen::get_key_from(const char *device, unsigned char *buffer, unsigne
     if (random != nullptr) {
         const size_t got = std::fread(buffer, 1, size, random);
         std::fclose(random);
-        if (got == size) return;
+        if (got == size)
+            return;
     }
     struct timeval now;
     gettimeofday(&now, nullptr);

@@ -1,7 +1,6 @@
 // Directory listing and symbolic links.
 
-#include "common/file-op.h"
-
+#include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -9,8 +8,7 @@
 #include <map>
 #include <string>
 
-#include <gtest/gtest.h>
-
+#include "common/file-op.h"
 #include "tests/common/file_op_fixture.h"
 #include "tests/support/temp_dir.h"
 
@@ -98,7 +96,8 @@ TEST_F(FileDirTest, EntryRemovedAfterListingGivesZerosWithInfo) {
     int vanished = 0;
     while ((status = FSReadDir(handle, entry)) == 1) {
         const std::string name = entry.name.c_str();
-        if (name == "." || name == "..") continue;
+        if (name == "." || name == "..")
+            continue;
         ++vanished;
         EXPECT_EQ(0, entry.size) << name;
         EXPECT_EQ(0, entry.mtime) << name;

@@ -3,6 +3,7 @@
 // Helpers shared by the file-op tests: special files, another file system, and checks run
 // as an unprivileged user.
 
+#include <gtest/gtest.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/un.h>
@@ -14,8 +15,6 @@
 #include <memory>
 #include <string>
 
-#include <gtest/gtest.h>
-
 #include "tests/support/temp_dir.h"
 
 namespace fileop_test {
@@ -23,12 +22,14 @@ namespace fileop_test {
 // A UNIX socket entry at path; the descriptor is closed at once, the entry stays.
 inline bool MakeSocket(const std::string &path) {
     struct sockaddr_un address;
-    if (path.size() >= sizeof address.sun_path) return false;
+    if (path.size() >= sizeof address.sun_path)
+        return false;
     std::memset(&address, 0, sizeof address);
     address.sun_family = AF_UNIX;
     std::memcpy(address.sun_path, path.c_str(), path.size());
     const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
-    if (fd < 0) return false;
+    if (fd < 0)
+        return false;
     const bool bound =
         ::bind(fd, reinterpret_cast<const struct sockaddr *>(&address), sizeof address) == 0;
     ::close(fd);
@@ -49,7 +50,8 @@ inline mode_t ModeOf(const std::string &path) {
 // null otherwise (the caller skips).
 inline std::unique_ptr<loxtest::TempDir> TempDirOnOtherDevice(const std::string &near) {
     const char shm[] = "/dev/shm";
-    if (::access(shm, W_OK | X_OK) != 0 || DeviceOf(shm) == DeviceOf(near)) return nullptr;
+    if (::access(shm, W_OK | X_OK) != 0 || DeviceOf(shm) == DeviceOf(near))
+        return nullptr;
     const char *old = std::getenv("TMPDIR");
     const std::string saved = old != nullptr ? old : "";
     ::setenv("TMPDIR", shm, 1);
@@ -58,7 +60,8 @@ inline std::unique_ptr<loxtest::TempDir> TempDirOnOtherDevice(const std::string 
         ::setenv("TMPDIR", saved.c_str(), 1);
     else
         ::unsetenv("TMPDIR");
-    if (dir->path().empty()) return nullptr;
+    if (dir->path().empty())
+        return nullptr;
     return dir;
 }
 
@@ -70,15 +73,17 @@ inline int AsNobody(const std::function<int()> &check) {
 }
 
 // The temporary directory is created 0700; the unprivileged child must be able to enter it.
-inline void OpenForOthers(const loxtest::TempDir &dir) { ::chmod(dir.path().c_str(), 0755); }
+inline void OpenForOthers(const loxtest::TempDir &dir) {
+    ::chmod(dir.path().c_str(), 0755);
+}
 
 }  // namespace fileop_test
 
 // Skips the test when the check cannot run as an unprivileged user, else expects 0.
-#define EXPECT_AS_NOBODY(check)                                                       \
-    do {                                                                              \
-        const int nobody_result = fileop_test::AsNobody(check);                       \
-        if (nobody_result < 0)                                                        \
-            GTEST_SKIP() << "cannot drop to user nobody here (needs root)";           \
-        EXPECT_EQ(0, nobody_result) << "step that failed in the unprivileged child";  \
+#define EXPECT_AS_NOBODY(check)                                                      \
+    do {                                                                             \
+        const int nobody_result = fileop_test::AsNobody(check);                      \
+        if (nobody_result < 0)                                                       \
+            GTEST_SKIP() << "cannot drop to user nobody here (needs root)";          \
+        EXPECT_EQ(0, nobody_result) << "step that failed in the unprivileged child"; \
     } while (0)

@@ -1,6 +1,6 @@
 // The diagnostics of the file-system library: level, module word and text of each line.
 
-#include "common/file-op.h"
+#include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cerrno>
@@ -8,8 +8,7 @@
 #include <string>
 #include <vector>
 
-#include <gtest/gtest.h>
-
+#include "common/file-op.h"
 #include "common/log.h"
 #include "tests/support/temp_dir.h"
 
@@ -19,8 +18,8 @@ class FileOpLogTest : public ::testing::Test {
 protected:
     void SetUp() override {
         loxtest::WriteFile(tmp_ / "levels", "file_op_debug=7\n");
-        ASSERT_EQ(0, Logger::Initialize(Logger::TYPE_FILE, tmp_ / "file-op.log", tmp_ / "levels", 50,
-                                        Logger::SCOPE_THREAD));
+        ASSERT_EQ(0, Logger::Initialize(Logger::TYPE_FILE, tmp_ / "file-op.log", tmp_ / "levels",
+                                        50, Logger::SCOPE_THREAD));
     }
     void TearDown() override { Logger::Destroy(); }
 
@@ -34,9 +33,11 @@ protected:
         std::string line;
         while (std::getline(log, line)) {
             const size_t at = line.find(marker);
-            if (at == std::string::npos) continue;
+            if (at == std::string::npos)
+                continue;
             const size_t text = line.find("): ", at);
-            if (text != std::string::npos) texts.push_back(line.substr(text + 3));
+            if (text != std::string::npos)
+                texts.push_back(line.substr(text + 3));
         }
         return texts;
     }
@@ -65,8 +66,8 @@ TEST_F(FileOpLogTest, MkDirOnAnExistingDirectoryLogsNothing) {
 TEST_F(FileOpLogTest, RealPathLogsBothPathsWithTwoBlanks) {
     ustring path = (tmp_.path() + "/.").c_str();
     ASSERT_EQ(0, FSGetRealPath(path));
-    const std::vector<std::string> expected = {" org path [" + tmp_.path() + "/.]",
-                                               " get full path [" + std::string(path.c_str()) + "]"};
+    const std::vector<std::string> expected = {
+        " org path [" + tmp_.path() + "/.]", " get full path [" + std::string(path.c_str()) + "]"};
     EXPECT_EQ(expected, Messages("DEBUG"));
 }
 

@@ -1,7 +1,6 @@
 // Creating directories, copying, renaming, removing and temporary files.
 
-#include "common/file-op.h"
-
+#include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -9,8 +8,7 @@
 #include <cstring>
 #include <string>
 
-#include <gtest/gtest.h>
-
+#include "common/file-op.h"
 #include "common/tmpnamegen.h"
 #include "tests/common/file_op_fixture.h"
 #include "tests/support/temp_dir.h"
@@ -76,7 +74,8 @@ TEST_F(FileModifyTest, MkDirFailsWithMinusTwoWithoutWritePermission) {
     fileop_test::OpenForOthers(tmp_);
     const std::string inside = At("new");
     EXPECT_AS_NOBODY([&] {
-        if (FSMKDir(inside.c_str(), false) != -2) return 1;
+        if (FSMKDir(inside.c_str(), false) != -2)
+            return 1;
         return errno == EACCES ? 0 : 2;
     });
     EXPECT_FALSE(loxtest::PathExists(At("new")));
@@ -267,7 +266,8 @@ TEST_F(FileModifyTest, CopyIntoAnUnwritableDirectoryFails) {
     const std::string source = At("source");
     const std::string copy = At("copy");
     EXPECT_AS_NOBODY([&] {
-        if (FSCopy(source.c_str(), copy.c_str(), true) != -1) return 1;
+        if (FSCopy(source.c_str(), copy.c_str(), true) != -1)
+            return 1;
         return errno == EACCES ? 0 : 2;
     });
     EXPECT_TRUE(loxtest::PathExists(At("source")));
@@ -393,8 +393,10 @@ TEST_F(FileModifyTest, RemoveReportsADirectoryItCannotListOrEmpty) {
     const std::string unlistable = At("unlistable");
     const std::string guarded = At("guarded");
     EXPECT_AS_NOBODY([&] {
-        if (FSRemove(unlistable.c_str(), false) != -3) return 1;
-        if (FSRemove(guarded.c_str(), false) != -3) return 2;
+        if (FSRemove(unlistable.c_str(), false) != -3)
+            return 1;
+        if (FSRemove(guarded.c_str(), false) != -3)
+            return 2;
         return 0;
     });
     EXPECT_TRUE(loxtest::PathExists(At("unlistable")));
@@ -432,7 +434,8 @@ TEST_F(FileModifyTest, CreateTempPathJoinsARandomNameAndCreatesNothing) {
     const std::string path = first.c_str();
     ASSERT_EQ(tmp_.path().size() + 9, path.size());
     EXPECT_EQ(tmp_.path() + "/", path.substr(0, tmp_.path().size() + 1));
-    EXPECT_EQ(std::string::npos, path.substr(tmp_.path().size() + 1).find_first_not_of(TmpNameGen::map));
+    EXPECT_EQ(std::string::npos,
+              path.substr(tmp_.path().size() + 1).find_first_not_of(TmpNameGen::map));
     EXPECT_FALSE(loxtest::PathExists(path));
     EXPECT_NE(first, second);
 }

@@ -1,8 +1,7 @@
 // File information and path queries.
 
-#include "common/file-op.h"
-
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <sys/time.h>
 #include <unistd.h>
@@ -10,8 +9,7 @@
 #include <cerrno>
 #include <string>
 
-#include <gtest/gtest.h>
-
+#include "common/file-op.h"
 #include "tests/common/file_op_fixture.h"
 #include "tests/support/temp_dir.h"
 
@@ -94,7 +92,7 @@ TEST_F(FileInfoTest, EveryKindOfEntryGetsItsTypeCode) {
         std::string path;
         int32_t type;
     } cases[] = {
-        {At("file"), FS_TYPE_FILE},   {At("dir"), FS_TYPE_DIR},   {At("link"), FS_TYPE_LINK},
+        {At("file"), FS_TYPE_FILE},    {At("dir"), FS_TYPE_DIR},   {At("link"), FS_TYPE_LINK},
         {"/dev/null", FS_TYPE_DEVICE}, {At("fifo"), FS_TYPE_FIFO}, {At("sock"), FS_TYPE_SOCKET},
     };
     for (const auto &c : cases) {
@@ -157,14 +155,19 @@ TEST_F(FileInfoTest, FSStatIsMinusTwoWhenSearchPermissionIsRefused) {
     const std::string file = At("closed/file");
     EXPECT_AS_NOBODY([&] {
         _FILE_INFO_tag info;
-        if (FSStat(file.c_str(), info, false) != -2) return 1;
-        if (errno != EACCES) return 2;
+        if (FSStat(file.c_str(), info, false) != -2)
+            return 1;
+        if (errno != EACCES)
+            return 2;
         return IsFileExist(file.c_str(), false) ? 3 : 0;
     });
 }
 
 TEST_F(FileInfoTest, UnusualNamesAreHandedToTheSystemUnchanged) {
-    const std::string names[] = {"with space", "gr\xc3\xbc\xc3\x9f" "e", "bad\xff\xfe"};
+    const std::string names[] = {"with space",
+                                 "gr\xc3\xbc\xc3\x9f"
+                                 "e",
+                                 "bad\xff\xfe"};
     for (const auto &name : names) {
         loxtest::WriteFile(At(name), "x");
         _FILE_INFO_tag info;
@@ -278,10 +281,14 @@ TEST_F(FileInfoTest, FileWithoutReadPermissionIsLockedForAnUnprivilegedUser) {
     const std::string secret = At("secret");
     const std::string open = At("public");
     EXPECT_AS_NOBODY([&] {
-        if (!isFileLocked(secret.c_str(), R_OK)) return 1;
-        if (hasFilePermission(secret.c_str(), R_OK)) return 2;
-        if (isFileLocked(open.c_str(), R_OK)) return 3;
-        if (!isFileLocked(open.c_str(), W_OK)) return 4;
+        if (!isFileLocked(secret.c_str(), R_OK))
+            return 1;
+        if (hasFilePermission(secret.c_str(), R_OK))
+            return 2;
+        if (isFileLocked(open.c_str(), R_OK))
+            return 3;
+        if (!isFileLocked(open.c_str(), W_OK))
+            return 4;
         return 0;
     });
 }
@@ -305,7 +312,8 @@ TEST_F(FileInfoTest, UTimeSetsTheLinkItselfNotItsTarget) {
 TEST_F(FileInfoTest, ChownChangesTheLinkItselfNotItsTarget) {
     EXPECT_EQ(-1, FSChown(At("missing").c_str(), ::getuid(), ::getgid()));
     EXPECT_EQ(ENOENT, errno);
-    if (::geteuid() != 0) GTEST_SKIP() << "giving entries away needs root";
+    if (::geteuid() != 0)
+        GTEST_SKIP() << "giving entries away needs root";
 
     loxtest::WriteFile(At("target"), "x");
     ASSERT_EQ(0, ::symlink("target", At("link").c_str()));
@@ -324,7 +332,8 @@ TEST_F(FileInfoTest, ChownOfAnotherUsersFileIsRefused) {
     loxtest::WriteFile(At("owned"), "x");
     const std::string owned = At("owned");
     EXPECT_AS_NOBODY([&] {
-        if (FSChown(owned.c_str(), ::getuid(), ::getgid()) != -1) return 1;
+        if (FSChown(owned.c_str(), ::getuid(), ::getgid()) != -1)
+            return 1;
         return errno == EPERM ? 0 : 2;
     });
 }

@@ -1,13 +1,13 @@
 #include "common/tmpnamegen.h"
 
+#include <gtest/gtest.h>
+
 #include <cstring>
 #include <regex>
 #include <set>
 #include <string>
 #include <thread>
 #include <vector>
-
-#include <gtest/gtest.h>
 
 #include "tests/support/temp_dir.h"
 
