@@ -1,7 +1,5 @@
 #include "common/config.h"
 
-#include <sys/stat.h>
-
 #include <cstdio>
 #include <cstring>
 
@@ -23,11 +21,6 @@ private:
     FILE *file_;
 };
 
-bool IsDirectory(FILE *file) {
-    struct stat info;
-    return ::fstat(::fileno(file), &info) == 0 && S_ISDIR(info.st_mode);
-}
-
 char *SkipSpaces(char *cursor) {
     while (Config::is_space(static_cast<unsigned char>(*cursor))) ++cursor;
     return cursor;
@@ -44,8 +37,6 @@ int Config::read(const std::string &path) {
     FILE *file = std::fopen(path.c_str(), "r");
     if (file == nullptr) return -1;
     FileCloser closer(file);
-    // A directory opens for reading but has no lines; it is no file to read.
-    if (IsDirectory(file)) return -1;
 
     char line[kLineBufferSize];
     std::string key;
@@ -59,7 +50,7 @@ int Config::read(const std::string &path) {
             return -1;
         }
     }
-    // A read error is no complete read, even though the lines before it were good.
+    // A read error (a directory opens for reading, then fails with EISDIR) is no complete read.
     return std::ferror(file) ? -1 : 0;
 }
 

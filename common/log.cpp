@@ -190,6 +190,7 @@ void Logger::LogMsg3(Level level, const std::string &component, std::stringstrea
     std::string format = "%s";
     int error = errno;
     if ((flags & FLAG_ERRNO) != 0 && error != 0) {
+        text.seekp(0, std::ios::end);  // append, also to a stream built from a string
         text << ", err=" << error << ":";
         format += "%m";
     }
