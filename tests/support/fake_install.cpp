@@ -1,15 +1,13 @@
 #include "tests/support/fake_install.h"
 
 #include <dirent.h>
+#include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <cstdio>
-
 #include <QDir>
 #include <QString>
-
-#include <gtest/gtest.h>
+#include <cstdio>
 
 #include "telk/uipathmanager.h"
 #include "tests/support/archive_builder.h"
@@ -22,8 +20,16 @@ const char kStartStop[] =
     "#!/bin/sh\n"
     "printf '%s\\n' \"$*\" >> \"$(dirname \"$0\")/../../start-stop.log\"\n";
 
+const char *const kClientDirs[] = {"bin", "package", "share"};
+
 int ModeOf(const std::string &relative) {
     return relative == "package/start-stop" || relative == "bin/cloud-loxen-ui" ? 0755 : 0644;
+}
+
+mode_t CurrentUmask() {
+    mode_t mask = ::umask(0);
+    ::umask(mask);
+    return mask;
 }
 
 void SetPath(const char *key, const std::string &value) {
@@ -46,7 +52,8 @@ void Snapshot(const std::string &dir, const std::string &prefix,
     }
     while (struct dirent *entry = ::readdir(stream)) {
         std::string name = entry->d_name;
-        if (name == "." || name == "..") continue;
+        if (name == "." || name == "..")
+            continue;
         std::string path = dir + "/" + name;
         std::string relative = prefix + name;
         struct stat st;
@@ -88,6 +95,15 @@ std::map<std::string, std::string> FakeInstall::ClientFiles(const std::string &b
     };
 }
 
+std::map<std::string, std::string> FakeInstall::ClientTree(const std::string &build) {
+    mode_t mask = CurrentUmask();
+    std::map<std::string, std::string> tree;
+    for (const char *dir : kClientDirs) tree[dir] = "dir " + ModeText(0755 & ~mask);
+    for (const auto &file : ClientFiles(build))
+        tree[file.first] = "file " + ModeText(ModeOf(file.first) & ~mask) + " " + file.second;
+    return tree;
+}
+
 std::string FakeInstall::InfoText(const std::string &build) {
     return "[Version]\nmajor_version=1\nminor_version=0\nbuild_version=" + build +
            "\nicon_overlay_version=7\n";
@@ -99,7 +115,7 @@ void FakeInstall::WriteTargetInfo(const std::string &text) const {
 
 void FakeInstall::WritePackage(const std::string &build) const {
     ArchiveBuilder archive(ArchiveKind::TarGz);
-    archive.AddDir("bin").AddDir("package").AddDir("share");
+    for (const char *dir : kClientDirs) archive.AddDir(dir);
     for (const auto &file : ClientFiles(build))
         archive.AddFile(file.first, file.second, ModeOf(file.first));
     archive.WriteTo(package_path());
@@ -111,7 +127,7 @@ void FakeInstall::InstallClient(const std::string &build) const {
         std::string path = app_path() + "/" + file.first;
         MakeDirs(path.substr(0, path.rfind('/')));
         WriteFile(path, file.second);
-        ::chmod(path.c_str(), ModeOf(file.first));
+        ::chmod(path.c_str(), ModeOf(file.first) & ~CurrentUmask());
     }
 }
 
@@ -119,7 +135,9 @@ void FakeInstall::WriteLevelFile(const std::string &text) const {
     WriteFile(root_ + "/log/launcher.debug", text);
 }
 
-void FakeInstall::FillRegistry() const { FillPathRegistry(home_, root_); }
+void FakeInstall::FillRegistry() const {
+    FillPathRegistry(home_, root_);
+}
 
 void FillPathRegistry(const std::string &home, const std::string &root) {
     SetPath("user_brenthor_loxen_path", home + "/.BrenthorLoxen");

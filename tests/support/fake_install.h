@@ -38,6 +38,9 @@ public:
     // The files of a fake client of this build, by path relative to the application
     // directory. Its package/start-stop appends its arguments to start_log().
     static std::map<std::string, std::string> ClientFiles(const std::string &build);
+    // SnapshotTree() of a client of this build installed under the current umask, by
+    // WritePackage and an extraction or by InstallClient.
+    static std::map<std::string, std::string> ClientTree(const std::string &build);
     // An INFO file of group Version with this build and fixed other fields.
     static std::string InfoText(const std::string &build);
 

@@ -1,0 +1,181 @@
+#include "service/linux/client-stop.h"
+
+#include <signal.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cctype>
+#include <cerrno>
+#include <climits>
+#include <cstring>
+#include <fstream>
+
+#include "common/config.h"
+#include "common/file-op.h"
+#include "common/log.h"
+
+namespace {
+
+constexpr int kProbes = 5;
+// The kernel never hands out more process ids than this.
+constexpr long kPidLimit = 4194304;
+const char kDeletedSuffix[] = " (deleted)";
+
+std::string ProcPath(pid_t pid, const char *entry) {
+    return "/proc/" + std::to_string(pid) + "/" + entry;
+}
+
+long PidMax() {
+    std::ifstream in("/proc/sys/kernel/pid_max");
+    long value = 0;
+    if (in >> value && value > 0 && value <= kPidLimit)
+        return value;
+    return kPidLimit;
+}
+
+// The state letter of /proc/PID/stat, or 0 when the process is not there.
+char ProcessState(pid_t pid) {
+    std::ifstream in(ProcPath(pid, "stat"));
+    std::string line;
+    if (!std::getline(in, line))
+        return 0;
+    // The name in parentheses may itself hold ") ", so the last one ends it.
+    std::string::size_type close = line.rfind(')');
+    if (close == std::string::npos || close + 2 >= line.size())
+        return 0;
+    return line[close + 2];
+}
+
+// A zombie has ended; only its parent's wait is missing.
+bool ProcessGone(pid_t pid) {
+    if (::kill(pid, 0) != 0 && errno == ESRCH)
+        return true;
+    char state = ProcessState(pid);
+    return state == 'Z' || state == 'X';
+}
+
+bool OwnedByUs(pid_t pid) {
+    struct stat st;
+    return ::stat(ProcPath(pid, "").c_str(), &st) == 0 && st.st_uid == ::geteuid();
+}
+
+// The executable's path; a replaced file shows as "path (deleted)".
+bool ExecutablePath(pid_t pid, std::string &path) {
+    char buffer[PATH_MAX];
+    ssize_t length = ::readlink(ProcPath(pid, "exe").c_str(), buffer, sizeof buffer - 1);
+    if (length <= 0)
+        return false;
+    path.assign(buffer, static_cast<size_t>(length));
+    size_t suffix = sizeof kDeletedSuffix - 1;
+    if (path.size() > suffix && path.compare(path.size() - suffix, suffix, kDeletedSuffix) == 0)
+        path.erase(path.size() - suffix);
+    return true;
+}
+
+std::string ProcessName(pid_t pid) {
+    std::ifstream in(ProcPath(pid, "comm"));
+    std::string name;
+    std::getline(in, name);
+    return name;
+}
+
+bool IsClientExecutable(const std::string &exe, const ClientIdentity &client) {
+    ustring path(exe);
+    if (path == client.ui_path || FSIsParentFolder(client.app_path, path))
+        return true;
+    // The kernel reports the resolved path; the registry's may go through links.
+    ustring real_app = client.app_path;
+    return FSGetRealPath(real_app) == 0 && FSIsParentFolder(real_app, path);
+}
+
+// The kernel keeps 15 bytes of a process name.
+bool HasClientName(pid_t pid, const ClientIdentity &client) {
+    std::string expected = FSBaseName(client.ui_path).c_str();
+    std::string name = ProcessName(pid);
+    return !name.empty() && !expected.empty() && name == expected.substr(0, 15);
+}
+
+// Waits up to five seconds for the process to end; true when it did.
+bool WaitForExit(pid_t pid) {
+    for (int probe = 0; probe < kProbes; ++probe) {
+        if (ProcessGone(pid))
+            return true;
+        ::sleep(1);
+    }
+    return false;
+}
+
+}  // namespace
+
+pid_t ParseClientPid(const std::string &value) {
+    const char *text = value.c_str();
+    while (std::isspace(static_cast<unsigned char>(*text))) ++text;
+    if (*text == '-' || *text == '+') {
+        if (*text == '-')
+            return 0;
+        ++text;
+    }
+    if (!std::isdigit(static_cast<unsigned char>(*text)))
+        return 0;
+    long pid = 0;
+    for (; std::isdigit(static_cast<unsigned char>(*text)); ++text) {
+        pid = pid * 10 + (*text - '0');
+        if (pid > kPidLimit)
+            return 0;
+    }
+    return pid <= PidMax() ? static_cast<pid_t>(pid) : 0;
+}
+
+bool IsOwnClient(pid_t pid, const ClientIdentity &client) {
+    if (pid <= 0 || !OwnedByUs(pid))
+        return false;
+    std::string exe;
+    if (ExecutablePath(pid, exe) && IsClientExecutable(exe, client))
+        return true;
+    return HasClientName(pid, client);
+}
+
+void StopClient(const ustring &pid_file, const ClientIdentity &client) {
+    if (!IsFileExist(pid_file, false)) {
+        LOX_LOG(DEBUG, "service_debug", "linux/linux-service",
+                "pid file '%s' does not exist, no need to terminate", pid_file.c_str());
+        return;
+    }
+    Config config;
+    if (config.read(pid_file.c_str()) < 0) {
+        LOX_LOG(NOTE, "service_debug", "linux/linux-service",
+                "Failed to read pid file '%s', not exist ?", pid_file.c_str());
+        return;
+    }
+    std::string value = config["pid"];
+    pid_t pid = ParseClientPid(value);
+    if (pid == 0) {
+        LOX_LOG(NOTE, "service_debug", "linux/linux-service",
+                "pid file '%s' names no process ('%s'), nothing to terminate", pid_file.c_str(),
+                value.c_str());
+        return;
+    }
+    if (ProcessGone(pid))
+        return;
+    if (!IsOwnClient(pid, client)) {
+        LOX_LOG(NOTE, "service_debug", "linux/linux-service",
+                "process %d of pid file '%s' is not the client, not terminating it",
+                static_cast<int>(pid), pid_file.c_str());
+        return;
+    }
+    if (::kill(pid, SIGTERM) != 0) {
+        if (errno == ESRCH)
+            return;
+        LOX_LOG(ERROR, "service_debug", "linux/linux-service", "kill: %s (%d)",
+                std::strerror(errno), errno);
+    }
+    if (WaitForExit(pid))
+        return;
+    // Five seconds are long enough for the process id to have been given to another process.
+    if (!IsOwnClient(pid, client)) {
+        LOX_LOG(NOTE, "service_debug", "linux/linux-service",
+                "process %d is no longer the client, not killing it", static_cast<int>(pid));
+        return;
+    }
+    ::kill(pid, SIGKILL);
+}

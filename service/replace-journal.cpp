@@ -1,0 +1,136 @@
+#include "service/replace-journal.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
+#include "common/config.h"
+#include "common/file-op.h"
+#include "common/log.h"
+
+namespace {
+
+const char *const kStepNames[] = {"", "backup", "extract", "cleanup"};
+constexpr int kHighestBackup = 9;
+
+ReplaceStepObserver step_observer = nullptr;
+
+ReplaceJournal::Step StepFromName(const std::string &name) {
+    for (int step = ReplaceJournal::STEP_BACKUP; step <= ReplaceJournal::STEP_CLEANUP; ++step)
+        if (name == kStepNames[step])
+            return static_cast<ReplaceJournal::Step>(step);
+    return ReplaceJournal::STEP_UNKNOWN;
+}
+
+// -1 (no backup) to 9, or false for anything else.
+bool ParseBackupNumber(const std::string &text, int &backup) {
+    if (text == "-1") {
+        backup = -1;
+        return true;
+    }
+    if (text.size() != 1 || text[0] < '0' || text[0] > '0' + kHighestBackup)
+        return false;
+    backup = text[0] - '0';
+    return true;
+}
+
+bool WriteAll(int fd, const std::string &text) {
+    size_t done = 0;
+    while (done < text.size()) {
+        ssize_t written = ::write(fd, text.data() + done, text.size() - done);
+        if (written < 0 && errno == EINTR)
+            continue;
+        if (written <= 0)
+            return false;
+        done += static_cast<size_t>(written);
+    }
+    return true;
+}
+
+// Writes path with text and flushes it; -1 with errno set on failure.
+int WriteFlushed(const ustring &path, const std::string &text) {
+    int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    if (fd < 0)
+        return -1;
+    bool ok = WriteAll(fd, text) && ::fsync(fd) == 0;
+    int saved = errno;
+    ::close(fd);
+    errno = saved;
+    return ok ? 0 : -1;
+}
+
+// Makes a rename or removal in the directory durable.
+int FlushDirectory(const ustring &dir) {
+    int fd = ::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0)
+        return -1;
+    int ret = ::fsync(fd);
+    int saved = errno;
+    ::close(fd);
+    errno = saved;
+    return ret;
+}
+
+}  // namespace
+
+ReplaceJournal::ReplaceJournal(const ustring &app_path) : marker(MarkerPath(app_path)) {}
+
+ustring ReplaceJournal::MarkerPath(const ustring &app_path) {
+    return app_path + ".replacing";
+}
+
+bool ReplaceJournal::Exists() const {
+    return IsFileExist(marker, false);
+}
+
+ReplaceJournal::Step ReplaceJournal::Read(int &backup) const {
+    _FILE_INFO_tag info;
+    Config record;
+    if (FSStat(marker, info, false) != 0 || info.type != FS_TYPE_FILE ||
+        record.read(marker.c_str()) != 0)
+        return STEP_UNKNOWN;
+    if (!ParseBackupNumber(record["backup"], backup))
+        return STEP_UNKNOWN;
+    Step step = StepFromName(record["step"]);
+    if (step == STEP_BACKUP && backup < 0)
+        return STEP_UNKNOWN;
+    return step;
+}
+
+int ReplaceJournal::Record(Step step, int backup) {
+    std::string text =
+        std::string("step=") + kStepNames[step] + "\nbackup=" + std::to_string(backup) + "\n";
+    ustring fresh = marker + ".new";
+    if (WriteFlushed(fresh, text) != 0 || ::rename(fresh.c_str(), marker.c_str()) != 0 ||
+        FlushDirectory(FSParentPath(marker)) != 0) {
+        LOX_LOG(ERROR, "service_debug", "cloud-service",
+                "failed to record replacement step '%s' in '%s': %s", kStepNames[step],
+                marker.c_str(), std::strerror(errno));
+        ::unlink(fresh.c_str());
+        return -1;
+    }
+    return 0;
+}
+
+int ReplaceJournal::Remove() {
+    if (FSRemove(marker, false) != 0) {
+        LOX_LOG(ERROR, "service_debug", "cloud-service", "failed to remove '%s': %s",
+                marker.c_str(), std::strerror(errno));
+        return -1;
+    }
+    FlushDirectory(FSParentPath(marker));
+    return 0;
+}
+
+void SetReplaceStepObserver(ReplaceStepObserver observer) {
+    step_observer = observer;
+}
+
+void NotifyReplaceStep(const char *point) {
+    if (step_observer != nullptr)
+        step_observer(point);
+}
