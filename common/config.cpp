@@ -33,9 +33,11 @@ Config::Config() : keep_quotes(false) {}
 Config::~Config() = default;
 
 int Config::read(const std::string &path) {
-    if (path.empty()) return -1;
+    if (path.empty())
+        return -1;
     FILE *file = std::fopen(path.c_str(), "r");
-    if (file == nullptr) return -1;
+    if (file == nullptr)
+        return -1;
     FileCloser closer(file);
 
     char line[kLineBufferSize];
@@ -54,19 +56,24 @@ int Config::read(const std::string &path) {
     return std::ferror(file) ? -1 : 0;
 }
 
-std::string &Config::operator[](const std::string &key) { return entries_[key]; }
+std::string &Config::operator[](const std::string &key) {
+    return entries_[key];
+}
 
 int Config::parse(char *line, int /*length*/, std::string &key, std::string &value) {
     char *cursor = SkipSpaces(line);
     char *key_begin = cursor;
     while (is_key_char(static_cast<unsigned char>(*cursor))) ++cursor;
     char *key_end = cursor;
-    if (*cursor == '#' || *cursor == '\0') return PARSE_NOTHING;
+    if (*cursor == '#' || *cursor == '\0')
+        return PARSE_NOTHING;
 
     cursor = SkipSpaces(cursor);
-    if (*cursor != '=') return PARSE_MALFORMED;
+    if (*cursor != '=')
+        return PARSE_MALFORMED;
     cursor = SkipSpaces(cursor + 1);
-    if (*cursor == '\0') return PARSE_MALFORMED;
+    if (*cursor == '\0')
+        return PARSE_MALFORMED;
 
     char quote = '\0';
     char closing = ' ';
@@ -79,25 +86,32 @@ int Config::parse(char *line, int /*length*/, std::string &key, std::string &val
     while (is_value_char(static_cast<unsigned char>(*cursor)) && *cursor != closing) ++cursor;
     char *value_end = cursor;
     if (quote != '\0') {
-        if (*cursor != quote) return PARSE_MALFORMED;
+        if (*cursor != quote)
+            return PARSE_MALFORMED;
         ++cursor;
     }
     cursor = SkipSpaces(cursor);
-    if (*cursor != '\0' && *cursor != '#') return PARSE_MALFORMED;
+    if (*cursor != '\0' && *cursor != '#')
+        return PARSE_MALFORMED;
 
     *key_end = '\0';
     *value_end = '\0';
     key.assign(key_begin);
     value.assign(value_begin);
-    if (keep_quotes && quote != '\0') value = quote + value + quote;
+    if (keep_quotes && quote != '\0')
+        value = quote + value + quote;
     return PARSE_PAIR;
 }
 
 bool Config::is_key_char(unsigned char c) {
-    return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') ||
-           c == '-' || c == '_' || c == '.';
+    return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || c == '-' ||
+           c == '_' || c == '.';
 }
 
-bool Config::is_value_char(unsigned char c) { return c >= 0x20 && c != 0x7F; }
+bool Config::is_value_char(unsigned char c) {
+    return c >= 0x20 && c != 0x7F;
+}
 
-bool Config::is_space(unsigned char c) { return (c >= 0x09 && c <= 0x0D) || c == ' '; }
+bool Config::is_space(unsigned char c) {
+    return (c >= 0x09 && c <= 0x0D) || c == ' ';
+}

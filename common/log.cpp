@@ -23,18 +23,21 @@ bool IsOwnStream(FILE *stream) {
 }
 
 void CloseOwnStream(FILE *stream) {
-    if (IsOwnStream(stream)) std::fclose(stream);
+    if (IsOwnStream(stream))
+        std::fclose(stream);
 }
 
 int ClampedFileSize(off_t size) {
     // A file past 2 GiB still counts as "big" instead of wrapping to a negative size.
-    if (size > std::numeric_limits<int32_t>::max()) return std::numeric_limits<int32_t>::max();
+    if (size > std::numeric_limits<int32_t>::max())
+        return std::numeric_limits<int32_t>::max();
     return static_cast<int>(size);
 }
 
 int32_t SaturatingAdd(int32_t size, int bytes) {
     int64_t sum = static_cast<int64_t>(size) + bytes;
-    if (sum > std::numeric_limits<int32_t>::max()) return std::numeric_limits<int32_t>::max();
+    if (sum > std::numeric_limits<int32_t>::max())
+        return std::numeric_limits<int32_t>::max();
     return static_cast<int32_t>(sum);
 }
 
@@ -80,7 +83,8 @@ int Logger::Initialize(Type type, const std::string &log_file, const std::string
 namespace {
 
 void ReadLevelFile(const std::string &level_file, std::map<std::string, int> &levels) {
-    if (level_file.empty()) return;
+    if (level_file.empty())
+        return;
     Config pairs;
     // A missing or malformed file yields no pairs, which leaves the thresholds as they are.
     pairs.read(level_file);
@@ -96,20 +100,25 @@ int Logger::Initialize(const InitConfig &init) {
 
     config = init;
     log_path = init.log_file;
-    if (config.type != TYPE_FILE) config.safety_scope = SCOPE_NONE;
+    if (config.type != TYPE_FILE)
+        config.safety_scope = SCOPE_NONE;
 
     InitializeLock();
     InitializeSharedData();
-    if (log_size == nullptr || log_rotated_count_shared == nullptr) return -1;
+    if (log_size == nullptr || log_rotated_count_shared == nullptr)
+        return -1;
 
     log_level[kDefaultComponent] = kDefaultThreshold;
     ReadLevelFile(config.level_file, log_level);
 
     if (config.type == TYPE_SYSLOG || config.type == TYPE_STDOUT || config.type == TYPE_STDERR) {
         FILE *stream = nullptr;
-        if (config.type == TYPE_STDOUT) stream = stdout;
-        if (config.type == TYPE_STDERR) stream = stderr;
-        if (stream != log_fp) CloseOwnStream(log_fp);
+        if (config.type == TYPE_STDOUT)
+            stream = stdout;
+        if (config.type == TYPE_STDERR)
+            stream = stderr;
+        if (stream != log_fp)
+            CloseOwnStream(log_fp);
         log_fp = stream;
         log_path.clear();
         *log_size = -1;
@@ -119,9 +128,11 @@ int Logger::Initialize(const InitConfig &init) {
         return 0;
     }
 
-    if (log_path.empty()) return -1;
+    if (log_path.empty())
+        return -1;
     FILE *stream = std::fopen(log_path.c_str(), "a");
-    if (stream == nullptr) return -1;
+    if (stream == nullptr)
+        return -1;
     CloseOwnStream(log_fp);
     log_fp = stream;
     *log_rotated_count_shared = 0;
@@ -162,9 +173,9 @@ void Logger::LogMsg(Level level, const std::string &component, const char *forma
     va_end(args);
 }
 
-void Logger::LogMsg2(Level level, const std::string &component, const char *format,
-                     va_list args) {
-    if (!log_initialized || level > GetCompLevel(component)) return;
+void Logger::LogMsg2(Level level, const std::string &component, const char *format, va_list args) {
+    if (!log_initialized || level > GetCompLevel(component))
+        return;
     // The caller's errno belongs to the message ("%m") and to the caller afterwards.
     int saved_errno = errno;
     Lock();
@@ -194,7 +205,8 @@ void Logger::LogMsg3(Level level, const std::string &component, std::stringstrea
         text << ", err=" << error << ":";
         format += "%m";
     }
-    if ((flags & FLAG_NEWLINE) != 0) format += "\n";
+    if ((flags & FLAG_NEWLINE) != 0)
+        format += "\n";
     errno = error;
     LogMsg(level, component, format.c_str(), text.str().c_str());
 }
@@ -213,7 +225,8 @@ int Logger::PrintToFilePointer(const char *format, ...) {
 }
 
 int Logger::PrintToFilePointerV(const char *format, va_list args) {
-    if (log_fp == nullptr) return 0;
+    if (log_fp == nullptr)
+        return 0;
     int saved_errno = errno;
     char prefix[512];
     std::time_t now = std::time(nullptr);
@@ -226,21 +239,25 @@ int Logger::PrintToFilePointerV(const char *format, va_list args) {
     int text_written = std::vfprintf(log_fp, format, args);
     FlushFileStream(text_written);
     // A failed write counts as failed, so that no guessed size is added.
-    if (prefix_written < 0 || text_written < 0) return -1;
+    if (prefix_written < 0 || text_written < 0)
+        return -1;
     return prefix_written + text_written;
 }
 
 void Logger::FlushFileStream(long /*bytes*/) {
-    if (log_fp != nullptr) std::fflush(log_fp);
+    if (log_fp != nullptr)
+        std::fflush(log_fp);
 }
 
 // ---- locking -----------------------------------------------------------------------------
 
 void Logger::InitializeLock() {
     InitializeFileLock();
-    if (config.safety_scope <= SCOPE_NONE || log_lock != nullptr) return;
+    if (config.safety_scope <= SCOPE_NONE || log_lock != nullptr)
+        return;
     pthread_mutex_t *mutex = new (std::nothrow) pthread_mutex_t;
-    if (mutex == nullptr) return;
+    if (mutex == nullptr)
+        return;
     if (pthread_mutex_init(mutex, nullptr) != 0) {
         delete mutex;
         return;
@@ -250,18 +267,21 @@ void Logger::InitializeLock() {
 
 void Logger::DestroyLock() {
     DestroyFileLock();
-    if (log_lock == nullptr) return;
+    if (log_lock == nullptr)
+        return;
     pthread_mutex_destroy(log_lock);
     delete log_lock;
     log_lock = nullptr;
 }
 
 void Logger::Lock() {
-    if (log_lock != nullptr) pthread_mutex_lock(log_lock);
+    if (log_lock != nullptr)
+        pthread_mutex_lock(log_lock);
 }
 
 void Logger::Unlock() {
-    if (log_lock != nullptr) pthread_mutex_unlock(log_lock);
+    if (log_lock != nullptr)
+        pthread_mutex_unlock(log_lock);
 }
 
 // Cross-process file locking is not used: the cells are private to the process.
@@ -272,7 +292,8 @@ void Logger::DestroyFileLock() {}
 // ---- size counting and rotation ----------------------------------------------------------
 
 void Logger::InitializeSharedData() {
-    if (log_size == nullptr) log_size = new (std::nothrow) int32_t(0);
+    if (log_size == nullptr)
+        log_size = new (std::nothrow) int32_t(0);
     if (log_rotated_count_shared == nullptr)
         log_rotated_count_shared = new (std::nothrow) int64_t(0);
 }
@@ -295,9 +316,11 @@ int Logger::GetFileSize(const std::string &path) {
 }
 
 int Logger::RotateIfFileBig(int bytes_written) {
-    if (config.type != TYPE_FILE || bytes_written < 0 || log_size == nullptr) return 0;
+    if (config.type != TYPE_FILE || bytes_written < 0 || log_size == nullptr)
+        return 0;
     *log_size = SaturatingAdd(*log_size, bytes_written);
-    if (*log_size <= kRotateThreshold) return 0;
+    if (*log_size <= kRotateThreshold)
+        return 0;
     int result = Rotate();
     *log_size = 0;
     return result;
@@ -307,29 +330,34 @@ int Logger::Rotate() {
     // Fewer than one rotated file makes no sense; keep at least index 0.
     int keep = config.rotate_count < 1 ? 1 : config.rotate_count;
     for (int index = keep - 2; index >= 0; --index)
-        std::rename(RotatedName(log_path, index).c_str(),
-                    RotatedName(log_path, index + 1).c_str());
+        std::rename(RotatedName(log_path, index).c_str(), RotatedName(log_path, index + 1).c_str());
     std::remove(RotatedName(log_path, keep - 1).c_str());
 
     CloseOwnStream(log_fp);
     log_fp = nullptr;
-    if (std::rename(log_path.c_str(), RotatedName(log_path, 0).c_str()) != 0) return -1;
+    if (std::rename(log_path.c_str(), RotatedName(log_path, 0).c_str()) != 0)
+        return -1;
     FILE *stream = std::fopen(log_path.c_str(), "a");
-    if (stream == nullptr) return -1;
+    if (stream == nullptr)
+        return -1;
     log_fp = stream;
-    if (log_rotated_count_shared != nullptr) ++*log_rotated_count_shared;
+    if (log_rotated_count_shared != nullptr)
+        ++*log_rotated_count_shared;
     ++log_rotated_count_private;
     return 0;
 }
 
 void Logger::ReloadLogFile() {
-    if (config.type != TYPE_FILE || config.safety_scope < SCOPE_PROCESS) return;
+    if (config.type != TYPE_FILE || config.safety_scope < SCOPE_PROCESS)
+        return;
     if (log_rotated_count_shared == nullptr ||
         log_rotated_count_private == *log_rotated_count_shared)
         return;
     CloseOwnStream(log_fp);
     log_fp = std::fopen(log_path.c_str(), "a");
-    if (log_fp == nullptr) return;
-    if (log_size != nullptr) *log_size = GetFileSize(log_path);
+    if (log_fp == nullptr)
+        return;
+    if (log_size != nullptr)
+        *log_size = GetFileSize(log_path);
     log_rotated_count_private = *log_rotated_count_shared;
 }

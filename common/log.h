@@ -44,8 +44,8 @@ public:
 
     static void LogMsg(Level level, const std::string &component, const char *format, ...)
         __attribute__((format(printf, 3, 4)));
-    static void LogMsg2(Level level, const std::string &component, const char *format,
-                        va_list args) __attribute__((format(printf, 3, 0)));
+    static void LogMsg2(Level level, const std::string &component, const char *format, va_list args)
+        __attribute__((format(printf, 3, 0)));
     // flags: ConfigFlag bits.
     static void LogMsg3(Level level, const std::string &component, std::stringstream &text,
                         int flags);
@@ -98,12 +98,12 @@ inline int lox_thread_id() {
 // The format travels inside "..." and is split off by argument counting, so sites without
 // arguments need no "##__VA_ARGS__" (which -Wpedantic rejects) and every site stays
 // format-checked by both compilers. At most 20 arguments after the format.
-#define LOX_LOG(level, component, module, ...)                                            \
-    do {                                                                                  \
-        if (Logger::IsNeedToLog(Logger::LEVEL_##level, component))                        \
-            Logger::LogMsg(Logger::LEVEL_##level, component,                              \
-                           "(%5d:%5d) [" #level "] " module "(%d): " LOX_LOG_FORMAT_(       \
-                               __VA_ARGS__, unused) "\n",                                 \
+#define LOX_LOG(level, component, module, ...)                                              \
+    do {                                                                                    \
+        if (Logger::IsNeedToLog(Logger::LEVEL_##level, component))                          \
+            Logger::LogMsg(Logger::LEVEL_##level, component,                                \
+                           "(%5d:%5d) [" #level "] " module                                 \
+                           "(%d): " LOX_LOG_FORMAT_(__VA_ARGS__, unused) "\n",              \
                            getpid(), lox_thread_id(), __LINE__ LOX_LOG_ARGS_(__VA_ARGS__)); \
     } while (0)
 
@@ -114,9 +114,9 @@ inline int lox_thread_id() {
 #define LOX_LOG_ARGS_MORE(fmt, ...) , __VA_ARGS__
 #define LOX_LOG_CAT_(a, b) LOX_LOG_CAT2_(a, b)
 #define LOX_LOG_CAT2_(a, b) a##b
-#define LOX_LOG_COUNT_(...)                                                                  \
-    LOX_LOG_PICK_(__VA_ARGS__, MORE, MORE, MORE, MORE, MORE, MORE, MORE, MORE, MORE, MORE, \
-                  MORE, MORE, MORE, MORE, MORE, MORE, MORE, MORE, MORE, MORE, ONE, unused)
-#define LOX_LOG_PICK_(a1, a2, a3, a4, a5, a6, a7, a8, a9, a10, a11, a12, a13, a14, a15, a16, \
-                      a17, a18, a19, a20, a21, which, ...)                                  \
+#define LOX_LOG_COUNT_(...)                                                                      \
+    LOX_LOG_PICK_(__VA_ARGS__, MORE, MORE, MORE, MORE, MORE, MORE, MORE, MORE, MORE, MORE, MORE, \
+                  MORE, MORE, MORE, MORE, MORE, MORE, MORE, MORE, MORE, ONE, unused)
+#define LOX_LOG_PICK_(a1, a2, a3, a4, a5, a6, a7, a8, a9, a10, a11, a12, a13, a14, a15, a16, a17, \
+                      a18, a19, a20, a21, which, ...)                                             \
     which

@@ -65,10 +65,9 @@ TEST_F(ConfigTest, KeepQuotesStoresTheQuoteCharacters) {
 
 TEST_F(ConfigTest, MalformedLinesFailTheRead) {
     const char *malformed[] = {
-        "key\n",           "key #comment\n",   "two words=1\n", "a/b=1\n",
-        "a:b=1\n",         "key=\n",           "key=   \n",     "key=two words\n",
-        "key='x'y'\n",     "key=\"open\n",     "key=\"a\tb\"\n", "key=\x01\n",
-        "key=\"x\" tail\n", "key=a\x7f\n",
+        "key\n",          "key #comment\n", "two words=1\n",    "a/b=1\n",     "a:b=1\n",
+        "key=\n",         "key=   \n",      "key=two words\n",  "key='x'y'\n", "key=\"open\n",
+        "key=\"a\tb\"\n", "key=\x01\n",     "key=\"x\" tail\n", "key=a\x7f\n",
     };
     for (const char *line : malformed) {
         Config fresh;
@@ -171,7 +170,8 @@ std::string RandomLine(std::mt19937 &rng) {
     std::string line(length, '\0');
     for (char &c : line) {
         uint32_t bits = rng();
-        c = (bits & 3) == 0 ? static_cast<char>(bits >> 8) : interesting[(bits >> 8) % interesting.size()];
+        c = (bits & 3) == 0 ? static_cast<char>(bits >> 8)
+                            : interesting[(bits >> 8) % interesting.size()];
     }
     return line;
 }
@@ -181,7 +181,8 @@ void ExpectPairRoundTrips(Config &config, const std::string &key, const std::str
     for (unsigned char c : key) ASSERT_TRUE(Config::is_key_char(c));
     for (unsigned char c : value) ASSERT_TRUE(Config::is_value_char(c));
     char quote = value.find('"') == std::string::npos ? '"' : '\'';
-    if (value.find(quote) != std::string::npos) return;
+    if (value.find(quote) != std::string::npos)
+        return;
     std::string line = key + "=" + quote + value + quote;
     std::string again_key, again_value;
     ASSERT_EQ(0, config.parse(&line[0], static_cast<int>(line.size()), again_key, again_value));
@@ -203,7 +204,8 @@ TEST_F(ConfigTest, RandomLinesNeverBreakParse) {
             EXPECT_EQ("unset", key);
             EXPECT_EQ("unset", value);
         }
-        if (result == 0) ExpectPairRoundTrips(config, key, value);
+        if (result == 0)
+            ExpectPairRoundTrips(config, key, value);
     }
 }
 
@@ -216,8 +218,7 @@ TEST_F(ConfigTest, RandomFilesReadCleanly) {
         for (int i = 0; i < lines; ++i) {
             // Mostly valid lines, so that some files read through to the end.
             text += rng() % 3 == 0 ? RandomLine(rng)
-                                      : "k" + std::to_string(rng() % 5) + "=v" +
-                                            std::to_string(round);
+                                   : "k" + std::to_string(rng() % 5) + "=v" + std::to_string(round);
             text += "\n";
         }
         Config fresh;
@@ -231,7 +232,8 @@ TEST_F(ConfigTest, RandomFilesReadCleanly) {
         } else {
             ++good;
         }
-        for (const auto &pair : fresh.entries()) ExpectPairRoundTrips(fresh, pair.first, pair.second);
+        for (const auto &pair : fresh.entries())
+            ExpectPairRoundTrips(fresh, pair.first, pair.second);
     }
     EXPECT_GT(good, 100);  // the generator must reach the successful path too
 }

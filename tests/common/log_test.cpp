@@ -1,10 +1,9 @@
 #include "common/log.h"
 
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
-
-#include <gtest/gtest.h>
 
 #include <cerrno>
 #include <cstring>
@@ -50,7 +49,8 @@ public:
 
 private:
     void Restore() {
-        if (saved_ < 0) return;
+        if (saved_ < 0)
+            return;
         std::fflush(stderr);
         ::dup2(saved_, 2);
         ::close(saved_);
@@ -170,7 +170,8 @@ TEST_F(LoggerTest, LogPathInReadOnlyDirectoryFails) {
     ASSERT_EQ(0, ::chmod(readonly.c_str(), 0555));
     std::string path = readonly + "/launcher.log";
     int status = loxtest::RunAsNobody(InitializeInReadOnlyDirectory, &path[0]);
-    if (status == -1) GTEST_SKIP() << "cannot run as an unprivileged user here";
+    if (status == -1)
+        GTEST_SKIP() << "cannot run as an unprivileged user here";
     EXPECT_EQ(0, status);
 }
 
@@ -198,7 +199,8 @@ TEST_F(LoggerTest, LogMsg3FlagsAndTheCInterface) {
     Logger::LogMsg3(Logger::LEVEL_ERROR, "c", plain, Logger::FLAG_ERRNO | Logger::FLAG_NEWLINE);
     std::stringstream with_error("open failed");
     errno = ENOENT;
-    Logger::LogMsg3(Logger::LEVEL_ERROR, "c", with_error, Logger::FLAG_ERRNO | Logger::FLAG_NEWLINE);
+    Logger::LogMsg3(Logger::LEVEL_ERROR, "c", with_error,
+                    Logger::FLAG_ERRNO | Logger::FLAG_NEWLINE);
     EXPECT_EQ(ENOENT, errno);  // the caller's errno survives the logging
     std::stringstream no_newline("joined ");
     Logger::LogMsg3(Logger::LEVEL_ERROR, "c", no_newline, 0);
@@ -344,7 +346,8 @@ TEST_F(LoggerTest, MessagesOfTwoThreadsNeverInterleave) {
     std::string text = loxtest::ReadFile(log);
     std::regex line(std::string(kTimePrefix) + "(a{300}|b{300}) [0-9]+");
     int lines = 0;
-    for (size_t begin = 0, end; (end = text.find('\n', begin)) != std::string::npos; begin = end + 1) {
+    for (size_t begin = 0, end; (end = text.find('\n', begin)) != std::string::npos;
+         begin = end + 1) {
         ASSERT_TRUE(std::regex_match(text.substr(begin, end - begin), line))
             << "line " << lines << ": " << text.substr(begin, 40);
         ++lines;
