@@ -1,0 +1,218 @@
+// The real loxen-launcher, run from a copy of the installed tree with a home of its own.
+#include <filesystem>
+#include <regex>
+#include <sstream>
+
+#include <gtest/gtest.h>
+
+#include "tests/launcher/launcher_sandbox.h"
+
+namespace loxtest {
+namespace {
+
+// A start script that holds the launcher until the test lets it go.
+const char kGateScript[] =
+    "#!/bin/sh\n"
+    "touch \"$HOME/started\"\n"
+    "for _ in $(seq 1 600); do [ -e \"$HOME/release\" ] && exit 0; sleep 0.1; done\n"
+    "exit 1\n";
+
+int CountOf(const std::string &text, const std::string &needle) {
+    int count = 0;
+    for (size_t at = text.find(needle); at != std::string::npos; at = text.find(needle, at + 1))
+        ++count;
+    return count;
+}
+
+std::vector<std::string> LinesWith(const std::string &text, const std::string &needle) {
+    std::vector<std::string> lines;
+    std::istringstream stream(text);
+    for (std::string line; std::getline(stream, line);)
+        if (line.find(needle) != std::string::npos) lines.push_back(line);
+    return lines;
+}
+
+class LauncherRunTest : public ::testing::Test {
+protected:
+    const FakeInstall &fake() const { return box.fake(); }
+
+    bool ClientRunning() const {
+        pid_t pid = box.PidFromFile();
+        return pid > 0 && IsAlive(pid);
+    }
+
+    LauncherSandbox box;
+};
+
+TEST_F(LauncherRunTest, FirstRunInstallsThePackageAndStartsTheClient) {
+    box.MakePackage("121");
+
+    LauncherRun run = box.Run();
+
+    EXPECT_EQ(run.status, 0);
+    EXPECT_EQ(run.out, "lib path = '" + fake().root() + "/lib/plugins'\n");
+    EXPECT_EQ(ReadFile(fake().source_info()), ReadFile(fake().target_info()));
+    EXPECT_TRUE(PathExists(fake().ui_path()));
+    EXPECT_TRUE(PathExists(fake().app_path() + "/package/start-stop"));
+    EXPECT_FALSE(PathExists(fake().app_path() + "_tmp"));
+    EXPECT_TRUE(PathExists(fake().user_path() + "/log/launcher.log"));
+    ASSERT_TRUE(WaitFor([&] { return ClientRunning(); })) << "the sample client did not start";
+    EXPECT_EQ(box.ClientPids().size(), 1u);
+}
+
+TEST_F(LauncherRunTest, UpToDateRunLeavesTheCopyAndRunsTheStartScript) {
+    box.SetAllLevels(7);
+    fake().WritePackage("121");
+    fake().InstallClient("121");
+    const auto before = SnapshotTree(fake().app_path());
+
+    LauncherRun run = box.Run();
+
+    EXPECT_EQ(run.status, 0);
+    EXPECT_EQ(SnapshotTree(fake().app_path()), before);
+    EXPECT_EQ(ReadFile(fake().start_log()), "start\n");
+    const std::string log = box.Log();
+    EXPECT_EQ(CountOf(log, "): no need to upgrade\n"), 1);
+    EXPECT_EQ(CountOf(log, "extract package"), 0);
+}
+
+TEST_F(LauncherRunTest, OlderPerUserCopyIsReplacedWhole) {
+    fake().WritePackage("121");
+    fake().InstallClient("120");
+    WriteFile(fake().app_path() + "/share/only-in-120.txt", "old");
+
+    LauncherRun run = box.Run();
+
+    EXPECT_EQ(run.status, 0);
+    EXPECT_EQ(ReadFile(fake().source_info()), FakeInstall::InfoText("121"));
+    EXPECT_FALSE(PathExists(fake().app_path() + "/share/only-in-120.txt"));
+    EXPECT_FALSE(PathExists(fake().app_path() + "_tmp"));
+    EXPECT_EQ(ReadFile(fake().start_log()), "start\n");
+}
+
+TEST_F(LauncherRunTest, MissingClientExecutableIsInstalledAgain) {
+    fake().WritePackage("121");
+    fake().InstallClient("121");
+    std::filesystem::remove(fake().ui_path());
+
+    LauncherRun run = box.Run();
+
+    EXPECT_EQ(run.status, 0);
+    ASSERT_TRUE(PathExists(fake().ui_path()));
+    EXPECT_EQ(ReadFile(fake().ui_path()), "client of build 121\n");
+}
+
+TEST_F(LauncherRunTest, CorruptPackageLeavesTheOldCopyByteForByte) {
+    fake().InstallClient("120");
+    box.MakePackage("121", {"--filler", "200"});
+    const auto size = std::filesystem::file_size(fake().package_path());
+    std::filesystem::resize_file(fake().package_path(), size / 2);
+    const auto before = SnapshotTree(fake().app_path());
+
+    LauncherRun run = box.Run();
+
+    EXPECT_EQ(run.status, 0);
+    EXPECT_EQ(SnapshotTree(fake().app_path()), before);
+    EXPECT_FALSE(PathExists(fake().app_path() + "_tmp"));
+    const auto errors = LinesWith(box.Log(), "): Failed to upgrade package");
+    ASSERT_EQ(errors.size(), 1u) << box.Log();
+    EXPECT_NE(errors[0].find(" [ERROR] launcher("), std::string::npos);
+    EXPECT_EQ(ReadFile(fake().start_log()), "start\n") << "the old copy is still started";
+}
+
+TEST_F(LauncherRunTest, SecondInstanceReturnsAtOnceWhileTheFirstRuns) {
+    box.SetAllLevels(7);
+    const std::string gate = fake().base() + "/gate-start-stop";
+    WriteFile(gate, kGateScript);
+    box.MakePackage("121", {"--start-stop", gate});
+    auto first = box.Spawn();
+    ASSERT_TRUE(WaitFor([&] { return PathExists(fake().home() + "/started"); }))
+        << "the first launcher never reached its start script";
+
+    LauncherRun second = box.Run();
+    WriteFile(fake().home() + "/release", "");
+    LauncherRun first_run = LauncherSandbox::Finish(*first);
+
+    EXPECT_EQ(second.status, 0);
+    EXPECT_EQ(first_run.status, 0);
+    const std::string log = box.Log();
+    const auto returned = LinesWith(log, "app has already launched, return");
+    ASSERT_EQ(returned.size(), 1u) << log;
+    EXPECT_NE(returned[0].find(" [DEBUG] main("), std::string::npos);
+    EXPECT_EQ(CountOf(log, "): running\n"), 1) << "the service ran more than once";
+    EXPECT_EQ(CountOf(log, "): done\n"), 1);
+}
+
+TEST_F(LauncherRunTest, RunningClientIsStoppedThroughItsPidFileAndStartedAgain) {
+    box.MakePackage("120");
+    ASSERT_EQ(box.Run().status, 0);
+    ASSERT_TRUE(WaitFor([&] { return ClientRunning(); }));
+    const pid_t old_client = box.PidFromFile();
+    box.MakePackage("121");
+
+    LauncherRun run = box.Run();
+
+    EXPECT_EQ(run.status, 0);
+    EXPECT_FALSE(IsAlive(old_client)) << "the old client was not stopped";
+    ASSERT_TRUE(WaitFor([&] { return ClientRunning() && box.PidFromFile() != old_client; }));
+    EXPECT_EQ(box.ClientPids().size(), 1u);
+    EXPECT_EQ(ReadFile(fake().source_info()), ReadFile(fake().target_info()));
+}
+
+TEST_F(LauncherRunTest, LegacyAppFolderGoesAndLegacyDataStays) {
+    fake().WritePackage("121");
+    fake().InstallClient("121");
+    MakeDirs(fake().nimbrel_path() + "/app/bin");
+    WriteFile(fake().nimbrel_path() + "/app/bin/old-client", "old");
+    MakeDirs(fake().nimbrel_path() + "/data");
+    WriteFile(fake().nimbrel_path() + "/data/notes.txt", "keep me");
+
+    LauncherRun run = box.Run();
+
+    EXPECT_EQ(run.status, 0);
+    EXPECT_FALSE(PathExists(fake().nimbrel_path() + "/app"));
+    EXPECT_EQ(ReadFile(fake().nimbrel_path() + "/data/notes.txt"), "keep me");
+}
+
+TEST_F(LauncherRunTest, AtLevelSevenTheRegistryAndTheWorkerStepsAreLogged) {
+    box.SetAllLevels(7);
+    fake().WritePackage("121");
+
+    LauncherRun run = box.Run();
+
+    ASSERT_EQ(run.status, 0);
+    const std::string log = box.Log();
+    const std::string home = fake().home();
+    const std::vector<std::pair<std::string, std::string>> expected = {
+        {"user_nimbrel_path", home + "/.Nimbrel"},
+        {"user_nimbrel_app_path", ""},
+        {"user_nimbrel_resource_path", home + "/.Nimbrel/Nimbrel.app"},
+        {"user_nimbrel_data_path", ""},
+        {"user_nimbrel_working_dir_path", ""},
+        {"user_nimbrel_loxen_ui_path", ""},
+        {"root_resource_path", fake().root()},
+    };
+    const auto lines = LinesWith(log, " [INFO] main(");
+    ASSERT_EQ(lines.size(), expected.size()) << log;
+    const std::regex prefix(R"(^\d{4}-\d\d-\d\dT\d\d:\d\d:\d\d \( *\d+: *\d+\) \[INFO\] main\(\d+\): >>> )");
+    for (size_t i = 0; i < expected.size(); ++i) {
+        EXPECT_TRUE(std::regex_search(lines[i], prefix)) << lines[i];
+        const std::string tail = ">>> " + expected[i].first + " = " + expected[i].second;
+        const size_t at = lines[i].rfind(">>> ");
+        EXPECT_EQ(at == std::string::npos ? "" : lines[i].substr(at), tail);
+    }
+    const auto steps = LinesWith(log, " [DEBUG] launcher(");
+    ASSERT_EQ(steps.size(), 2u) << log;
+    EXPECT_NE(steps[0].find("): running"), std::string::npos);
+    EXPECT_NE(steps[1].find("): done"), std::string::npos);
+    EXPECT_LT(log.find("): running"), log.find("extract package"));
+    EXPECT_LT(log.find("extract package"), log.find("): done"));
+
+    ASSERT_EQ(box.Run().status, 0);
+    const auto second_steps = LinesWith(box.Log(), " [DEBUG] launcher(");
+    ASSERT_EQ(second_steps.size(), 5u);
+    EXPECT_NE(second_steps[3].find("): no need to upgrade"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace loxtest

@@ -1,0 +1,338 @@
+// The launcher, its worker and its dialog in one process, with a fake upgrade service.
+#include <QCloseEvent>
+#include <QPointer>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QSemaphore>
+#include <QSignalSpy>
+#include <QTest>
+#include <QTimer>
+
+#include <gtest/gtest.h>
+
+#include "common/log.h"
+#include "launcher/launcher.h"
+#include "launcher/notify_adapter.h"
+#include "telk/dpiinfo.h"
+#include "tests/launcher/fake_service.h"
+#include "tests/support/fake_install.h"
+
+namespace loxtest {
+namespace {
+
+const QString kInitializing = "Brenthor Loxen Client is initializing...";
+const QString kReady = "Brenthor Loxen Client is ready.";
+
+// Notes what the dialog looked like whenever it was shown or hidden.
+class DialogWatch : public QObject {
+public:
+    int shows = 0;
+    int hides = 0;
+    QString label_at_hide;
+    int value_at_hide = -1;
+    bool worker_done_at_hide = false;
+
+    bool eventFilter(QObject *watched, QEvent *event) override {
+        auto *dialog = static_cast<QProgressDialog *>(watched);
+        if (event->type() == QEvent::Show) ++shows;
+        if (event->type() == QEvent::Hide) {
+            ++hides;
+            label_at_hide = dialog->labelText();
+            value_at_hide = dialog->value();
+        }
+        return false;
+    }
+};
+
+ProcessingProgressDialog *FindDialog() {
+    ProcessingProgressDialog *found = nullptr;
+    for (QWidget *widget : QApplication::topLevelWidgets()) {
+        if (auto *dialog = qobject_cast<ProcessingProgressDialog *>(widget)) {
+            EXPECT_EQ(found, nullptr) << "more than one progress dialog";
+            found = dialog;
+        }
+    }
+    return found;
+}
+
+class LauncherTest : public ::testing::Test {
+protected:
+    LauncherTest() : app(TestApplication()), record(std::make_shared<ServiceRecord>()) {
+        fake.FillRegistry();
+        MakeDirs(fake.nimbrel_path() + "/app/bin");
+        MakeDirs(fake.nimbrel_path() + "/data");
+        WriteFile(fake.nimbrel_path() + "/data/keep.txt", "user data");
+        service = new FakeService(record, fake.nimbrel_path());
+    }
+
+    ~LauncherTest() override { Logger::Destroy(); }
+
+    std::unique_ptr<Launcher> MakeLauncher() {
+        auto launcher = std::make_unique<Launcher>(service);
+        dialog = FindDialog();
+        if (dialog != nullptr) dialog->installEventFilter(&watch);
+        return launcher;
+    }
+
+    // Runs the whole service as main does and returns the event loop's result.
+    int RunToEnd(Launcher &launcher) {
+        bool timed_out = false;
+        QTimer guard;
+        guard.setSingleShot(true);
+        QObject::connect(&guard, &QTimer::timeout, [&] {
+            timed_out = true;
+            QCoreApplication::exit(99);
+        });
+        guard.start(60000);
+        launcher.Run();
+        launcher.Start();
+        int status = app.exec();
+        EXPECT_FALSE(timed_out) << "the run did not end through LaunchDone";
+        return status;
+    }
+
+    void LogEverythingTo(const std::string &log_file) {
+        WriteFile(fake.root() + "/log/launcher.debug", "launcher_debug=7\n");
+        Logger::Initialize(Logger::TYPE_FILE, log_file, fake.root() + "/log/launcher.debug", 50,
+                           Logger::SCOPE_THREAD);
+    }
+
+    QApplication &app;
+    FakeInstall fake;
+    std::shared_ptr<ServiceRecord> record;
+    FakeService *service;  // owned by the launcher once made
+    ProcessingProgressDialog *dialog = nullptr;
+    DialogWatch watch;
+};
+
+TEST_F(LauncherTest, DialogIsBuiltHiddenWithTitleLabelRangeAndNoCancelButton) {
+    auto launcher = MakeLauncher();
+    ASSERT_NE(dialog, nullptr);
+
+    EXPECT_FALSE(dialog->isVisible());
+    EXPECT_EQ(dialog->windowTitle(), "Brenthor Loxen Client");
+    EXPECT_EQ(dialog->labelText(), kInitializing);
+    EXPECT_EQ(dialog->minimum(), 0);
+    EXPECT_EQ(dialog->maximum(), 100);
+    EXPECT_EQ(dialog->value(), 0);
+    EXPECT_TRUE(dialog->findChildren<QPushButton *>().isEmpty()) << "a cancel button is left";
+    EXPECT_FALSE(dialog->autoReset());
+    EXPECT_FALSE(dialog->windowIcon().isNull()) << "icon from root/images is missing";
+}
+
+TEST_F(LauncherTest, DialogHasTitleAndMenuOnlyAndIsWindowModal) {
+    auto launcher = MakeLauncher();
+    ASSERT_NE(dialog, nullptr);
+
+    const Qt::WindowFlags hints = dialog->windowFlags() & ~Qt::WindowType_Mask;
+    EXPECT_EQ(hints, Qt::WindowTitleHint | Qt::WindowSystemMenuHint);
+    EXPECT_EQ(dialog->windowModality(), Qt::WindowModal);
+    EXPECT_TRUE(dialog->isModal());
+}
+
+TEST_F(LauncherTest, DialogIsFourHundredPixelsWideAtFactorOne) {
+    auto launcher = MakeLauncher();
+    ASSERT_NE(dialog, nullptr);
+    const double factor = DPIinfo::getInstance()->getDPI();
+    EXPECT_EQ(dialog->width(), static_cast<int>(factor * 400.0));
+    if (factor != 1.0) GTEST_SKIP() << "display factor here is " << factor << ", not 1";
+    EXPECT_EQ(dialog->width(), 400);
+    EXPECT_EQ(dialog->minimumWidth(), 400);
+    EXPECT_EQ(dialog->maximumWidth(), 400);
+}
+
+TEST_F(LauncherTest, UpdateProgressShowsTruncatedPercentage) {
+    auto launcher = MakeLauncher();
+    ASSERT_NE(dialog, nullptr);
+    auto update = [&](int total, int steps) {
+        QMetaObject::invokeMethod(launcher.get(), "UpdateProgress", Qt::DirectConnection,
+                                  Q_ARG(int, total), Q_ARG(int, steps));
+        return dialog->value();
+    };
+
+    EXPECT_EQ(update(3, 1), 33);
+    EXPECT_EQ(update(3, 2), 66);
+    EXPECT_EQ(update(100, 100), 100);
+    EXPECT_EQ(update(30000000, 15000000), 50) << "steps * 100 must not overflow";
+    EXPECT_EQ(update(0, 5), 50) << "a total of 0 is ignored";
+}
+
+TEST_F(LauncherTest, UpgradeRunsServiceInOrderShowsDialogAndEndsReady) {
+    service->need_upgrade = true;
+    service->during_upgrade = [] {
+        Notify_Adapter::GetInstance()->UpdateDialogText("unpacking");
+        Notify_Adapter::GetInstance()->UpdateProgress(3, 1);
+        Notify_Adapter::GetInstance()->UpdateProgress(3, 2);
+    };
+    auto launcher = MakeLauncher();
+    ASSERT_NE(dialog, nullptr);
+    QProgressBar *bar = dialog->findChild<QProgressBar *>();
+    ASSERT_NE(bar, nullptr);
+    QSignalSpy bar_values(bar, &QProgressBar::valueChanged);
+    QSignalSpy starts(launcher.get(), &Launcher::sigStart);
+    QSignalSpy cancels(dialog, &QProgressDialog::canceled);
+
+    EXPECT_EQ(RunToEnd(*launcher), 0);
+
+    EXPECT_EQ(record->calls, (std::vector<std::string>{"PreUpgrade", "IsNeedUpgrade",
+                                                       "HandlePackageUpgrade", "PostUpgrade"}));
+    EXPECT_FALSE(record->legacy_app_present_at_post_upgrade) << "aged folders go before PostUpgrade";
+    EXPECT_TRUE(record->legacy_data_present_at_post_upgrade);
+    EXPECT_EQ(starts.count(), 1);
+    EXPECT_EQ(cancels.count(), 0);
+    ASSERT_EQ(bar_values.count(), 3);
+    EXPECT_EQ(bar_values.at(0).at(0).toInt(), 33);
+    EXPECT_EQ(bar_values.at(1).at(0).toInt(), 66);
+    EXPECT_EQ(bar_values.at(2).at(0).toInt(), 100);
+    EXPECT_EQ(watch.shows, 1);
+    EXPECT_EQ(watch.hides, 1);
+    EXPECT_EQ(watch.label_at_hide, kReady) << "LaunchDone must come after the label update";
+    EXPECT_EQ(watch.value_at_hide, 100);
+    EXPECT_FALSE(dialog->isVisible());
+}
+
+TEST_F(LauncherTest, UpToDateRunSkipsUpgradeAndNeverShowsDialog) {
+    auto launcher = MakeLauncher();
+    ASSERT_NE(dialog, nullptr);
+
+    EXPECT_EQ(RunToEnd(*launcher), 0);
+
+    EXPECT_EQ(record->calls,
+              (std::vector<std::string>{"PreUpgrade", "IsNeedUpgrade", "PostUpgrade"}));
+    EXPECT_FALSE(record->legacy_app_present_at_post_upgrade);
+    EXPECT_TRUE(record->legacy_data_present_at_post_upgrade);
+    EXPECT_EQ(watch.shows, 0);
+    EXPECT_EQ(dialog->labelText(), kInitializing);
+    EXPECT_EQ(dialog->value(), 100);
+}
+
+TEST_F(LauncherTest, FailedUpgradeKeepsLastLabelLogsAndStillStartsClient) {
+    TempDir logs;
+    LogEverythingTo(logs / "launcher.log");
+    service->need_upgrade = true;
+    service->upgrade_status = -1;
+    service->during_upgrade = [] {
+        Notify_Adapter::GetInstance()->UpdateDialogText("half way");
+        Notify_Adapter::GetInstance()->UpdateProgress(4, 2);
+    };
+    auto launcher = MakeLauncher();
+
+    EXPECT_EQ(RunToEnd(*launcher), 0);
+
+    EXPECT_EQ(record->calls, (std::vector<std::string>{"PreUpgrade", "IsNeedUpgrade",
+                                                       "HandlePackageUpgrade", "PostUpgrade"}));
+    EXPECT_EQ(watch.shows, 1);
+    EXPECT_EQ(watch.label_at_hide, "half way");
+    const std::string log = ReadFile(logs / "launcher.log");
+    EXPECT_NE(log.find("] launcher("), std::string::npos);
+    EXPECT_NE(log.find("[DEBUG] launcher("), std::string::npos);
+    EXPECT_NE(log.find("): running\n"), std::string::npos);
+    EXPECT_NE(log.find("[ERROR] launcher("), std::string::npos);
+    EXPECT_NE(log.find("): Failed to upgrade package\n"), std::string::npos);
+    EXPECT_NE(log.find("): done\n"), std::string::npos);
+    EXPECT_EQ(log.find("no need to upgrade"), std::string::npos);
+}
+
+TEST_F(LauncherTest, CloseRequestAndEscapeLeaveTheDialogUpUntilTheWorkIsDone) {
+    QSemaphore release;
+    service->need_upgrade = true;
+    service->during_upgrade = [&release] { release.acquire(); };
+    auto launcher = MakeLauncher();
+    ASSERT_NE(dialog, nullptr);
+    QSignalSpy cancels(dialog, &QProgressDialog::canceled);
+    bool closed = true;
+    bool visible_after_close = false;
+    bool visible_after_escape = false;
+
+    QTimer poke;
+    QObject::connect(&poke, &QTimer::timeout, [&] {
+        if (!dialog->isVisible()) return;
+        poke.stop();
+        closed = dialog->close();
+        QCoreApplication::processEvents();
+        visible_after_close = dialog->isVisible();
+        QTest::keyClick(dialog, Qt::Key_Escape);
+        QCoreApplication::processEvents();
+        visible_after_escape = dialog->isVisible();
+        release.release();
+    });
+    poke.start(10);
+
+    EXPECT_EQ(RunToEnd(*launcher), 0);
+
+    EXPECT_FALSE(closed);
+    EXPECT_TRUE(visible_after_close);
+    EXPECT_TRUE(visible_after_escape);
+    EXPECT_EQ(cancels.count(), 0);
+    EXPECT_EQ(record->calls.back(), "PostUpgrade");
+    EXPECT_FALSE(dialog->isVisible()) << "LaunchDone still hides it";
+}
+
+// The worker alone: what it emits, in which order, on its own thread.
+class WorkerTest : public ::testing::Test {
+protected:
+    WorkerTest() : app(TestApplication()), record(std::make_shared<ServiceRecord>()) {
+        fake.FillRegistry();
+        service = new FakeService(record, fake.nimbrel_path());
+        worker = std::make_unique<Worker>(service);
+    }
+
+    // The signal names in emission order, recorded on the emitting thread.
+    std::vector<std::string> RunOnce() {
+        std::vector<std::string> order;
+        auto note = [&order](const char *name) { return [&order, name] { order.push_back(name); }; };
+        QObject::connect(worker.get(), &Worker::sigShowMsg, note("ShowMsg"));
+        QObject::connect(worker.get(), &Worker::sigUpdateProgress, note("UpdateProgress"));
+        QObject::connect(worker.get(), &Worker::sigSetLabelText, note("SetLabelText"));
+        QObject::connect(worker.get(), &Worker::sigServiceDone, note("ServiceDone"));
+        QSignalSpy done(worker.get(), &Worker::sigServiceDone);
+        worker->StartThread();
+        QMetaObject::invokeMethod(worker.get(), "HandleServicce", Qt::QueuedConnection);
+        EXPECT_TRUE(done.wait(30000));
+        worker->QuitThread();
+        worker->JoinThread();
+        return order;
+    }
+
+    QApplication &app;
+    FakeInstall fake;
+    std::shared_ptr<ServiceRecord> record;
+    FakeService *service;
+    std::unique_ptr<Worker> worker;
+};
+
+TEST_F(WorkerTest, SuccessfulUpgradeEmitsShowProgressLabelThenDone) {
+    service->need_upgrade = true;
+    QSignalSpy progress(worker.get(), &Worker::sigUpdateProgress);
+    QSignalSpy labels(worker.get(), &Worker::sigSetLabelText);
+
+    EXPECT_EQ(RunOnce(), (std::vector<std::string>{"ShowMsg", "UpdateProgress", "SetLabelText",
+                                                   "ServiceDone"}));
+    ASSERT_EQ(progress.count(), 1);
+    EXPECT_EQ(progress.at(0).at(0).toInt(), 100);
+    EXPECT_EQ(progress.at(0).at(1).toInt(), 100);
+    ASSERT_EQ(labels.count(), 1);
+    EXPECT_EQ(labels.at(0).at(0).toString(), kReady);
+}
+
+TEST_F(WorkerTest, FailedUpgradeEmitsShowThenDoneOnly) {
+    service->need_upgrade = true;
+    service->upgrade_status = 2;
+    EXPECT_EQ(RunOnce(), (std::vector<std::string>{"ShowMsg", "ServiceDone"}));
+    EXPECT_EQ(record->calls.back(), "PostUpgrade");
+}
+
+TEST_F(WorkerTest, UpToDateEmitsDoneOnly) {
+    EXPECT_EQ(RunOnce(), (std::vector<std::string>{"ServiceDone"}));
+}
+
+TEST_F(WorkerTest, DestroyingAWorkerWhoseThreadRunsStopsTheThreadFirst) {
+    QThread *thread = static_cast<QObject *>(worker.get())->thread();
+    QSignalSpy finished(thread, &QThread::finished);
+    worker->StartThread();
+    worker.reset();  // a running QThread destroyed would abort the process
+    EXPECT_EQ(finished.count(), 1);
+}
+
+}  // namespace
+}  // namespace loxtest

@@ -1,0 +1,127 @@
+// The launcher's dialog on a real X server: a window manager's close request and Escape must
+// not end the run. Starts its own Xvfb; skips where Xvfb or xdotool is missing.
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <memory>
+
+#include <gtest/gtest.h>
+
+#include "tests/launcher/launcher_sandbox.h"
+
+// Last: Xlib defines macros (None, Bool) that clash with names in the test framework.
+#include <X11/Xlib.h>
+#undef None
+#undef Bool
+
+namespace loxtest {
+namespace {
+
+const char kTitle[] = "Brenthor Loxen Client";
+
+// Holds the launcher in its start script, with the dialog up, until the test lets it go.
+const char kGateScript[] =
+    "#!/bin/sh\n"
+    "touch \"$HOME/started\"\n"
+    "for _ in $(seq 1 1200); do [ -e \"$HOME/release\" ] && exit 0; sleep 0.1; done\n"
+    "exit 1\n";
+
+bool OnPath(const std::string &program) {
+    return RunShell("command -v " + program + " >/dev/null 2>&1") == 0;
+}
+
+// Output of a shell command, with DISPLAY set.
+std::string Capture(const std::string &display, const std::string &command) {
+    std::string line = "DISPLAY=" + display + " " + command + " 2>/dev/null";
+    std::unique_ptr<FILE, int (*)(FILE *)> pipe(::popen(line.c_str(), "r"), ::pclose);
+    if (!pipe) return {};
+    std::string out;
+    char chunk[256];
+    while (size_t n = std::fread(chunk, 1, sizeof chunk, pipe.get())) out.append(chunk, n);
+    return out;
+}
+
+// The visible window with the dialog's title, 0 when there is none.
+unsigned long FindDialog(const std::string &display) {
+    std::string ids = Capture(display, std::string("xdotool search --onlyvisible --name '^") + kTitle + "$'");
+    return ids.empty() ? 0 : std::strtoul(ids.c_str(), nullptr, 10);
+}
+
+// What a window manager sends when the close button or Alt+F4 is used.
+void SendCloseRequest(const std::string &display, unsigned long window) {
+    Display *dpy = XOpenDisplay(display.c_str());
+    ASSERT_NE(dpy, nullptr);
+    XEvent event = {};
+    event.xclient.type = ClientMessage;
+    event.xclient.window = window;
+    event.xclient.message_type = XInternAtom(dpy, "WM_PROTOCOLS", False);
+    event.xclient.format = 32;
+    event.xclient.data.l[0] = static_cast<long>(XInternAtom(dpy, "WM_DELETE_WINDOW", False));
+    event.xclient.data.l[1] = CurrentTime;
+    EXPECT_NE(XSendEvent(dpy, window, False, NoEventMask, &event), 0);
+    XSync(dpy, False);
+    XCloseDisplay(dpy);
+}
+
+// For the README: the dialog as a user sees it, saved in the build directory.
+void Screenshot(const std::string &display, unsigned long window, const std::string &name) {
+    std::filesystem::create_directories(LOXEN_SCREENSHOT_DIR);
+    EXPECT_EQ(RunShell("DISPLAY=" + display + " import -window " + std::to_string(window) + " '" +
+                       LOXEN_SCREENSHOT_DIR + "/" + name + "'"),
+              0);
+}
+
+class VirtualScreen {
+public:
+    VirtualScreen()
+        : server_("/usr/bin/env",
+                  {"Xvfb", "-displayfd", "1", "-screen", "0", "1024x768x24", "-nolisten", "tcp"},
+                  {}) {
+        const std::string number = server_.ReadLine();
+        if (!number.empty()) display_ = ":" + number;
+    }
+    const std::string &display() const { return display_; }
+
+private:
+    ChildProcess server_;  // killed and reaped when the screen goes
+    std::string display_;
+};
+
+TEST(LauncherWindowTest, CloseRequestAndEscapeDoNotEndTheRun) {
+    for (const char *tool : {"Xvfb", "xdotool", "import"})
+        if (!OnPath(tool)) GTEST_SKIP() << tool << " is not installed (scripts/deps installs it)";
+    VirtualScreen screen;
+    ASSERT_FALSE(screen.display().empty()) << "Xvfb did not start";
+
+    LauncherSandbox box;
+    const FakeInstall &fake = box.fake();
+    const std::string gate = fake.base() + "/gate-start-stop";
+    WriteFile(gate, kGateScript);
+    box.MakePackage("121", {"--filler", "1000", "--start-stop", gate});
+    auto launcher = box.Spawn({{"DISPLAY", screen.display()}, {"QT_QPA_PLATFORM", "xcb"}});
+
+    unsigned long window = 0;
+    ASSERT_TRUE(WaitFor([&] { return (window = FindDialog(screen.display())) != 0; }, 60000))
+        << "no visible window titled \"" << kTitle << "\"";
+    Screenshot(screen.display(), window, "dialog-working.png");
+    SendCloseRequest(screen.display(), window);
+    EXPECT_EQ(RunShell("DISPLAY=" + screen.display() + " xdotool windowfocus --sync " +
+                       std::to_string(window) + " key Escape"),
+              0);
+
+    ASSERT_TRUE(WaitFor([&] { return PathExists(fake.home() + "/started"); }, 120000))
+        << "the run never reached the start script";
+    EXPECT_EQ(FindDialog(screen.display()), window) << "the dialog went away before the run ended";
+    EXPECT_TRUE(IsAlive(launcher->pid())) << "the launcher ended before its start script returned";
+
+    Screenshot(screen.display(), window, "dialog.png");
+
+    WriteFile(fake.home() + "/release", "");
+    LauncherRun run = LauncherSandbox::Finish(*launcher);
+    EXPECT_EQ(run.status, 0);
+    EXPECT_EQ(ReadFile(fake.source_info()), ReadFile(fake.target_info()));
+    EXPECT_TRUE(PathExists(fake.app_path() + "/share/filler/part-00999"));
+}
+
+}  // namespace
+}  // namespace loxtest

@@ -1,0 +1,130 @@
+// Start-up functions of the launcher's main module, called in process.
+#include <cstdlib>
+
+#include <QCoreApplication>
+#include <QDir>
+
+#include <gtest/gtest.h>
+
+#include "tests/launcher/fake_service.h"
+#include "tests/support/fake_install.h"
+
+// The start-up functions have internal linkage; the module is compiled into this test.
+#define main launcher_main
+#include "launcher/main.cpp"
+#undef main
+
+namespace loxtest {
+namespace {
+
+class ScopedEnv {
+public:
+    ScopedEnv(const char *name, const std::string &value) : name_(name) {
+        const char *old = std::getenv(name);
+        had_ = old != nullptr;
+        if (had_) old_ = old;
+        ::setenv(name, value.c_str(), 1);
+    }
+    ~ScopedEnv() {
+        if (had_)
+            ::setenv(name_, old_.c_str(), 1);
+        else
+            ::unsetenv(name_);
+    }
+
+private:
+    const char *name_;
+    bool had_ = false;
+    std::string old_;
+};
+
+QString Path(const char *key) { return UIPathManager::getInstance()->getPath(key); }
+
+// The toolkit reads the user's locale once per process; a test that needs another language
+// can only run as the first to ask (ctest runs every test in a process of its own).
+bool LocaleIs(const char *code) { return BrenLocale::getInstance()->getDefaultLanguage() == code; }
+
+TEST(StartupTest, RegistryHoldsTheNineKeysCleaned) {
+    TestApplication();
+    ScopedEnv home("HOME", "/tmp//someone/../ann/");
+    initializeLoxenPaths();
+
+    EXPECT_EQ(Path("user_brenthor_loxen_path"), "/tmp/ann/.BrenthorLoxen");
+    EXPECT_EQ(Path("user_brenthor_loxen_app_path"), "/tmp/ann/.BrenthorLoxen/BrenthorLoxen.app");
+    EXPECT_EQ(Path("user_brenthor_loxen_resource_path"), Path("user_brenthor_loxen_app_path"));
+    EXPECT_EQ(Path("user_brenthor_loxen_data_path"), "/tmp/ann/.BrenthorLoxen/data");
+    EXPECT_EQ(Path("user_brenthor_loxen_working_dir_path"),
+              "/tmp/ann/.BrenthorLoxen/BrenthorLoxen.app/bin");
+    EXPECT_EQ(Path("user_brenthor_loxen_ui_path"),
+              "/tmp/ann/.BrenthorLoxen/BrenthorLoxen.app/bin/cloud-loxen-ui");
+    EXPECT_EQ(Path("user_nimbrel_path"), "/tmp/ann/.Nimbrel");
+    EXPECT_EQ(Path("user_nimbrel_resource_path"), "/tmp/ann/.Nimbrel/Nimbrel.app");
+    EXPECT_EQ(Path("root_resource_path"),
+              QDir::cleanPath(QCoreApplication::applicationDirPath() + "/.."));
+    EXPECT_EQ(Path("user_nimbrel_app_path"), "") << "start-up never sets this key";
+}
+
+TEST(StartupTest, RootAsHomeGivesNoDoubledSeparator) {
+    TestApplication();
+    ScopedEnv home("HOME", "/");
+    initializeLoxenPaths();
+    EXPECT_EQ(Path("user_brenthor_loxen_path"), "/.BrenthorLoxen");
+    EXPECT_EQ(Path("user_nimbrel_path"), "/.Nimbrel");
+}
+
+TEST(StartupTest, PluginFolderFollowsTheProgramPathAsStartedAndReplacesTheDefaults) {
+    TestApplication();
+    const QStringList saved = QCoreApplication::libraryPaths();
+    struct Case {
+        const char *program;
+        const char *plugins;
+    } cases[] = {
+        {"/opt/Brenthor/BrenthorLoxen/bin/loxen-launcher", "/opt/Brenthor/BrenthorLoxen/lib/plugins"},
+        {"./bin/loxen-launcher", "lib/plugins"},
+        {"loxen-launcher", "../lib/plugins"},
+    };
+    for (const Case &c : cases) {
+        testing::internal::CaptureStdout();
+        initialize_resources(c.program);
+        const std::string printed = testing::internal::GetCapturedStdout();
+        EXPECT_EQ(printed, "lib path = '" + std::string(c.plugins) + "'\n");
+        EXPECT_EQ(QCoreApplication::libraryPaths(), QStringList{c.plugins});
+    }
+    QCoreApplication::setLibraryPaths(saved);
+}
+
+TEST(StartupTest, GermanLocaleGivesGermanLabelAndArial) {
+    QApplication &app = TestApplication();
+    FakeInstall fake;
+    ScopedEnv language("LANGUAGE", "de");
+    ScopedEnv all("LC_ALL", "de_DE.UTF-8");
+    if (!LocaleIs("ger")) GTEST_SKIP() << "this process fixed its locale earlier; run the test alone";
+    initializeLanguage(app);
+
+    auto record = std::make_shared<ServiceRecord>();
+    Launcher launcher(new FakeService(record, fake.nimbrel_path()));
+    QProgressDialog *dialog = nullptr;
+    for (QWidget *widget : QApplication::topLevelWidgets())
+        if (auto *found = qobject_cast<ProcessingProgressDialog *>(widget)) dialog = found;
+    ASSERT_NE(dialog, nullptr);
+
+    EXPECT_EQ(dialog->labelText(), "Brenthor Loxen Client wird initialisiert ...");
+    EXPECT_EQ(dialog->windowTitle(), "Brenthor Loxen Client");
+    EXPECT_EQ(QApplication::font().family(), "Arial");
+    EXPECT_EQ(QApplication::font().pointSize(), 9);
+    EXPECT_EQ(dialog->font().family(), "Arial");
+}
+
+TEST(StartupTest, ThaiSelectsItsOwnFontFamily) {
+    QApplication &app = TestApplication();
+    ScopedEnv language("LANGUAGE", "th");
+    ScopedEnv all("LC_ALL", "th_TH.UTF-8");
+    if (!LocaleIs("tha")) GTEST_SKIP() << "this process fixed its locale earlier; run the test alone";
+    initializeLanguage(app);
+    EXPECT_EQ(QApplication::font().family(), "Microsoft Sans Serif");
+    EXPECT_EQ(QApplication::font().pointSize(), 9);
+    EXPECT_FALSE(QApplication::font().italic());
+}
+
+}  // namespace
+}  // namespace loxtest
