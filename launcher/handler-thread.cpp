@@ -2,4 +2,6 @@
 
 HandlerThread::HandlerThread() : QThread(nullptr) {}
 
-void HandlerThread::run() { exec(); }
+void HandlerThread::run() {
+    exec();
+}

@@ -4,7 +4,8 @@
 
 #include "launcher/notify_adapter.h"
 
-Launcher::Launcher() : QObject(nullptr), worker(new Worker()), dialog(new ProcessingProgressDialog()) {
+Launcher::Launcher()
+    : QObject(nullptr), worker(new Worker()), dialog(new ProcessingProgressDialog()) {
     Connect();
 }
 
@@ -32,19 +33,28 @@ void Launcher::Connect() {
     connect(relay, &Notify_Adapter::sigUpdateDialogText, this, &Launcher::SetLabelText);
 }
 
-void Launcher::Run() { worker->StartThread(); }
+void Launcher::Run() {
+    worker->StartThread();
+}
 
-void Launcher::Start() { emit sigStart(); }
+void Launcher::Start() {
+    emit sigStart();
+}
 
 void Launcher::UpdateProgress(int total, int steps) {
-    if (total <= 0) return;  // no share of nothing; a division would trap
+    if (total <= 0)
+        return;  // no share of nothing; a division would trap
     // Widened so that archives of more than INT_MAX / 100 entries do not overflow.
     dialog->setValue(static_cast<int>(static_cast<qint64>(steps) * 100 / total));
 }
 
-void Launcher::SetLabelText(QString text) { dialog->setLabelText(text); }
+void Launcher::SetLabelText(QString text) {
+    dialog->setLabelText(text);
+}
 
-void Launcher::ShowMsgBox() { dialog->show(); }
+void Launcher::ShowMsgBox() {
+    dialog->show();
+}
 
 void Launcher::LaunchDone() {
     dialog->setValue(100);

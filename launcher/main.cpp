@@ -1,11 +1,10 @@
-#include <clocale>
-#include <cstdio>
-
 #include <QApplication>
 #include <QDir>
 #include <QFont>
 #include <QStringList>
 #include <QTranslator>
+#include <clocale>
+#include <cstdio>
 
 #include "common/log.h"
 #include "launcher/launcher.h"
@@ -16,7 +15,9 @@
 #include "telk/uipathmanager.h"
 
 // Outside any namespace: the macro declares the registration function of the resource tree.
-static void RegisterTexts() { Q_INIT_RESOURCE(texts); }
+static void RegisterTexts() {
+    Q_INIT_RESOURCE(texts);
+}
 
 namespace {
 
@@ -45,27 +46,34 @@ QByteArray RegistryValue(const char *key) {
 void initialize_resources(const char *program_path) {
     std::setlocale(LC_ALL, "");
     RegisterTexts();
-    const QString plugin_dir = QDir::cleanPath(QString::fromLocal8Bit(program_path) + "/../../lib/plugins");
+    const QString plugin_dir =
+        QDir::cleanPath(QString::fromLocal8Bit(program_path) + "/../../lib/plugins");
     QCoreApplication::setLibraryPaths(QStringList{plugin_dir});
     std::printf("lib path = '%s'\n", plugin_dir.toLocal8Bit().constData());
 }
 
 void initializeLoxenPaths() {
     for (const RegistryRow &row : kRegistry) {
-        const QString base = row.under_home ? Service::GetUserInstallPath() : QCoreApplication::applicationDirPath();
+        const QString base =
+            row.under_home ? Service::GetUserInstallPath() : QCoreApplication::applicationDirPath();
         UIPathManager::getInstance()->setPath(row.key, QDir::cleanPath(base + row.suffix));
     }
 }
 
 void initialize_logger() {
-    const std::string level_file = (UIPathManager::getInstance()->getPath("root_resource_path") +
-                                    "/log/launcher.debug").toUtf8().toStdString();
-    const QString log_dir = UIPathManager::getInstance()->getPath("user_brenthor_loxen_path") + "/log";
-    if (!QDir().mkpath(log_dir)) return;
-    Logger::Initialize(Logger::TYPE_FILE, (log_dir + "/launcher.log").toUtf8().toStdString(), level_file, 50,
-                       Logger::SCOPE_THREAD);
+    const std::string level_file =
+        (UIPathManager::getInstance()->getPath("root_resource_path") + "/log/launcher.debug")
+            .toUtf8()
+            .toStdString();
+    const QString log_dir =
+        UIPathManager::getInstance()->getPath("user_brenthor_loxen_path") + "/log";
+    if (!QDir().mkpath(log_dir))
+        return;
+    Logger::Initialize(Logger::TYPE_FILE, (log_dir + "/launcher.log").toUtf8().toStdString(),
+                       level_file, 50, Logger::SCOPE_THREAD);
 
-    LOX_LOG(INFO, "launcher_debug", "main", ">>> user_nimbrel_path = %s", RegistryValue("user_nimbrel_path").constData());
+    LOX_LOG(INFO, "launcher_debug", "main", ">>> user_nimbrel_path = %s",
+            RegistryValue("user_nimbrel_path").constData());
     LOX_LOG(INFO, "launcher_debug", "main", ">>> user_nimbrel_app_path = %s",
             RegistryValue("user_nimbrel_app_path").constData());
     LOX_LOG(INFO, "launcher_debug", "main", ">>> user_nimbrel_resource_path = %s",
@@ -76,17 +84,21 @@ void initialize_logger() {
             RegistryValue("user_nimbrel_working_dir_path").constData());
     LOX_LOG(INFO, "launcher_debug", "main", ">>> user_nimbrel_loxen_ui_path = %s",
             RegistryValue("user_nimbrel_loxen_ui_path").constData());
-    LOX_LOG(INFO, "launcher_debug", "main", ">>> root_resource_path = %s", RegistryValue("root_resource_path").constData());
+    LOX_LOG(INFO, "launcher_debug", "main", ">>> root_resource_path = %s",
+            RegistryValue("root_resource_path").constData());
 }
 
 void initializeLanguage(QApplication &app) {
-    auto *translator = new QTranslator(nullptr);
+    // Installed for the life of the process and never deleted; the static keeps it reachable.
+    static QTranslator *translator = nullptr;
+    translator = new QTranslator(nullptr);
     const QString code = BrenLocale::getInstance()->getDefaultLanguage();
     translator->load(":/" + code + ".qm", QString(), QString(), QString());
     if (translator->isEmpty()) {
         delete translator;
+        translator = nullptr;
     } else {
-        app.installTranslator(translator);  // stays for the life of the process
+        app.installTranslator(translator);
     }
     StrTable::InitStrTable();
     const QString family = code != "tha" ? "Arial" : "Microsoft Sans Serif";

@@ -13,7 +13,8 @@ namespace {
 constexpr int kAppNameText = 203;
 constexpr int kInitializingText = 1052;
 constexpr double kBaseWidth = 400.0;
-const char kStyleSheet[] = "QProgressDialog { background-color: WhiteSmoke; vertical-align: middle; }";
+const char kStyleSheet[] =
+    "QProgressDialog { background-color: WhiteSmoke; vertical-align: middle; }";
 
 }  // namespace
 
@@ -41,4 +42,6 @@ void ProcessingProgressDialog::reject() {}
 
 // A close request from the window manager (close button, Alt+F4) would end the event loop
 // while the worker still writes the user's installation; keep the window instead.
-void ProcessingProgressDialog::closeEvent(QCloseEvent *event) { event->ignore(); }
+void ProcessingProgressDialog::closeEvent(QCloseEvent *event) {
+    event->ignore();
+}

@@ -32,11 +32,17 @@ Worker::~Worker() {
     delete service;
 }
 
-void Worker::StartThread() { thread->start(QThread::InheritPriority); }
+void Worker::StartThread() {
+    thread->start(QThread::InheritPriority);
+}
 
-void Worker::QuitThread() { thread->quit(); }
+void Worker::QuitThread() {
+    thread->quit();
+}
 
-void Worker::JoinThread() { thread->wait(ULONG_MAX); }
+void Worker::JoinThread() {
+    thread->wait(ULONG_MAX);
+}
 
 void Worker::HandleServicce() {
     LOX_LOG(DEBUG, "launcher_debug", "launcher", "running");

@@ -4,7 +4,8 @@
 #include <QProgressDialog>
 
 int main(int argc, char **argv) {
-    if (argc != 2) return 2;
+    if (argc != 2)
+        return 2;
     QApplication app(argc, argv);
     QProgressDialog dialog;
     QProcess::execute(QString::fromLocal8Bit(argv[1]), {"start"});

@@ -4,8 +4,8 @@
 //   launch_bench [RUNS]     (RUNS defaults to 15)
 #include <fcntl.h>
 #include <spawn.h>
-#include <unistd.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <chrono>
@@ -45,9 +45,11 @@ double TimedRun(const std::vector<std::string> &argv, const std::vector<std::str
     int error = posix_spawn(&pid, argp[0], &actions, nullptr, argp.data(), envp.data());
     posix_spawn_file_actions_destroy(&actions);
     int status = 0;
-    if (error != 0 || waitpid(pid, &status, 0) != pid || !WIFEXITED(status) || WEXITSTATUS(status) != 0)
+    if (error != 0 || waitpid(pid, &status, 0) != pid || !WIFEXITED(status) ||
+        WEXITSTATUS(status) != 0)
         return -1;
-    return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
+    return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start)
+        .count();
 }
 
 double Median(std::vector<double> values) {
@@ -60,14 +62,17 @@ double Median(std::vector<double> values) {
 
 int main(int argc, char **argv) {
     const int runs = argc > 1 ? std::max(1, std::atoi(argv[1])) : 15;
-    const fs::path base = fs::temp_directory_path() / ("loxen-launch-bench-" + std::to_string(getpid()));
+    const fs::path base =
+        fs::temp_directory_path() / ("loxen-launch-bench-" + std::to_string(getpid()));
     const fs::path root = base / "opt";
     const fs::path home = base / "home";
     fs::create_directories(home);
-    fs::copy(LOXEN_LAUNCHER_TREE, root, fs::copy_options::recursive | fs::copy_options::copy_symlinks);
+    fs::copy(LOXEN_LAUNCHER_TREE, root,
+             fs::copy_options::recursive | fs::copy_options::copy_symlinks);
     std::ofstream(base / "start-stop") << kNoOpStartScript;
     fs::permissions(base / "start-stop", fs::perms::owner_all);
-    const std::string package = std::string(LOXEN_SOURCE_DIR) + "/scripts/make-package --start-stop '" +
+    const std::string package = std::string(LOXEN_SOURCE_DIR) +
+                                "/scripts/make-package --start-stop '" +
                                 (base / "start-stop").string() + "' 121 '" + root.string() + "'";
     if (std::system(package.c_str()) != 0) {
         std::fprintf(stderr, "launch_bench: cannot build the package\n");
@@ -77,7 +82,8 @@ int main(int argc, char **argv) {
     const std::vector<std::string> env = {"HOME=" + home.string(), "QT_QPA_PLATFORM=offscreen"};
     const std::vector<std::string> launcher = {(root / "bin/loxen-launcher").string()};
     const std::vector<std::string> baseline = {
-        LOXEN_BASELINE_BIN, (home / ".BrenthorLoxen/BrenthorLoxen.app/package/start-stop").string()};
+        LOXEN_BASELINE_BIN,
+        (home / ".BrenthorLoxen/BrenthorLoxen.app/package/start-stop").string()};
     // The first run installs the per-user copy; every timed run finds it up to date.
     if (TimedRun(launcher, env) < 0) {
         std::fprintf(stderr, "launch_bench: the first launcher run failed\n");
@@ -99,6 +105,7 @@ int main(int argc, char **argv) {
     const double baseline_median = Median(baseline_ms);
     std::printf("up-to-date launcher run: median %.1f ms over %d runs\n", launcher_median, runs);
     std::printf("minimal dialog program:  median %.1f ms over %d runs\n", baseline_median, runs);
-    std::printf("ratio launcher/minimal:  %.2f (target <= 1.25)\n", launcher_median / baseline_median);
+    std::printf("ratio launcher/minimal:  %.2f (target <= 1.25)\n",
+                launcher_median / baseline_median);
     return 0;
 }

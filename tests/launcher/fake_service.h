@@ -1,11 +1,10 @@
 #pragma once
 
+#include <QApplication>
 #include <functional>
 #include <memory>
 #include <string>
 #include <vector>
-
-#include <QApplication>
 
 #include "launcher/strtable.h"
 #include "service/cloud-service.h"
@@ -34,7 +33,8 @@ public:
     void StopService() override { record_->calls.push_back("StopService"); }
     int HandlePackageUpgrade() override {
         record_->calls.push_back("HandlePackageUpgrade");
-        if (during_upgrade) during_upgrade();
+        if (during_upgrade)
+            during_upgrade();
         return upgrade_status;
     }
     int PostUpgrade() override {

@@ -1,9 +1,9 @@
 // The real loxen-launcher, run from a copy of the installed tree with a home of its own.
+#include <gtest/gtest.h>
+
 #include <filesystem>
 #include <regex>
 #include <sstream>
-
-#include <gtest/gtest.h>
 
 #include "tests/launcher/launcher_sandbox.h"
 
@@ -28,7 +28,8 @@ std::vector<std::string> LinesWith(const std::string &text, const std::string &n
     std::vector<std::string> lines;
     std::istringstream stream(text);
     for (std::string line; std::getline(stream, line);)
-        if (line.find(needle) != std::string::npos) lines.push_back(line);
+        if (line.find(needle) != std::string::npos)
+            lines.push_back(line);
     return lines;
 }
 
@@ -194,7 +195,8 @@ TEST_F(LauncherRunTest, AtLevelSevenTheRegistryAndTheWorkerStepsAreLogged) {
     };
     const auto lines = LinesWith(log, " [INFO] main(");
     ASSERT_EQ(lines.size(), expected.size()) << log;
-    const std::regex prefix(R"(^\d{4}-\d\d-\d\dT\d\d:\d\d:\d\d \( *\d+: *\d+\) \[INFO\] main\(\d+\): >>> )");
+    const std::regex prefix(
+        R"(^\d{4}-\d\d-\d\dT\d\d:\d\d:\d\d \( *\d+: *\d+\) \[INFO\] main\(\d+\): >>> )");
     for (size_t i = 0; i < expected.size(); ++i) {
         EXPECT_TRUE(std::regex_search(lines[i], prefix)) << lines[i];
         const std::string tail = ">>> " + expected[i].first + " = " + expected[i].second;

@@ -1,6 +1,7 @@
 #include "tests/launcher/launcher_sandbox.h"
 
 #include <dirent.h>
+#include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/wait.h>
 
@@ -10,8 +11,6 @@
 #include <fstream>
 #include <sstream>
 #include <thread>
-
-#include <gtest/gtest.h>
 
 namespace loxtest {
 
@@ -48,10 +47,13 @@ LauncherSandbox::LauncherSandbox() {
              fs::copy_options::recursive | fs::copy_options::overwrite_existing |
                  fs::copy_options::copy_symlinks,
              error);
-    if (error) ADD_FAILURE() << "cannot copy the launcher tree: " << error.message();
+    if (error)
+        ADD_FAILURE() << "cannot copy the launcher tree: " << error.message();
 }
 
-LauncherSandbox::~LauncherSandbox() { EndClients(); }
+LauncherSandbox::~LauncherSandbox() {
+    EndClients();
+}
 
 void LauncherSandbox::MakePackage(const std::string &build,
                                   const std::vector<std::string> &options) const {
@@ -63,7 +65,8 @@ void LauncherSandbox::MakePackage(const std::string &build,
 
 void LauncherSandbox::SetAllLevels(int level) const {
     std::string text;
-    for (const char *component : {"launcher_debug", "service_debug", "extractor_debug", "file_op_debug"})
+    for (const char *component :
+         {"launcher_debug", "service_debug", "extractor_debug", "file_op_debug"})
         text += std::string(component) + "=" + std::to_string(level) + "\n";
     fake_.WriteLevelFile(text);
 }
@@ -94,17 +97,22 @@ std::string LauncherSandbox::Log() const {
 std::vector<pid_t> LauncherSandbox::ClientPids() const {
     std::vector<pid_t> pids;
     DIR *proc = ::opendir("/proc");
-    if (proc == nullptr) return pids;
+    if (proc == nullptr)
+        return pids;
     const std::string home = "HOME=" + fake_.home();
     while (struct dirent *entry = ::readdir(proc)) {
         pid_t pid = static_cast<pid_t>(std::atoi(entry->d_name));
-        if (pid <= 0 || !IsAlive(pid)) continue;
+        if (pid <= 0 || !IsAlive(pid))
+            continue;
         bool is_client = false;
         for (const std::string &arg : ProcList(pid, "cmdline"))
-            if (arg.find("/bin/cloud-loxen-ui") != std::string::npos) is_client = true;
-        if (!is_client) continue;
+            if (arg.find("/bin/cloud-loxen-ui") != std::string::npos)
+                is_client = true;
+        if (!is_client)
+            continue;
         for (const std::string &variable : ProcList(pid, "environ"))
-            if (variable == home) pids.push_back(pid);
+            if (variable == home)
+                pids.push_back(pid);
     }
     ::closedir(proc);
     return pids;
@@ -112,7 +120,8 @@ std::vector<pid_t> LauncherSandbox::ClientPids() const {
 
 pid_t LauncherSandbox::PidFromFile() const {
     std::string text = ReadWhole(fake_.pid_file());
-    if (text.rfind("pid=", 0) != 0) return 0;
+    if (text.rfind("pid=", 0) != 0)
+        return 0;
     return static_cast<pid_t>(std::atol(text.c_str() + 4));
 }
 
@@ -123,7 +132,8 @@ void LauncherSandbox::EndClients() const {
 bool IsAlive(pid_t pid) {
     std::string stat = ReadWhole("/proc/" + std::to_string(pid) + "/stat");
     size_t paren = stat.rfind(')');
-    if (paren == std::string::npos || paren + 2 >= stat.size()) return false;
+    if (paren == std::string::npos || paren + 2 >= stat.size())
+        return false;
     char state = stat[paren + 2];
     return state != 'Z' && state != 'X';
 }
@@ -131,7 +141,8 @@ bool IsAlive(pid_t pid) {
 bool WaitFor(const std::function<bool()> &condition, int timeout_ms) {
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeout_ms);
     while (!condition()) {
-        if (std::chrono::steady_clock::now() > deadline) return false;
+        if (std::chrono::steady_clock::now() > deadline)
+            return false;
         std::this_thread::sleep_for(std::chrono::milliseconds(20));
     }
     return true;

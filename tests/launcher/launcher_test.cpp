@@ -1,4 +1,8 @@
 // The launcher, its worker and its dialog in one process, with a fake upgrade service.
+#include "launcher/launcher.h"
+
+#include <gtest/gtest.h>
+
 #include <QCloseEvent>
 #include <QPointer>
 #include <QProgressBar>
@@ -8,10 +12,7 @@
 #include <QTest>
 #include <QTimer>
 
-#include <gtest/gtest.h>
-
 #include "common/log.h"
-#include "launcher/launcher.h"
 #include "launcher/notify_adapter.h"
 #include "telk/dpiinfo.h"
 #include "tests/launcher/fake_service.h"
@@ -30,11 +31,13 @@ public:
     int hides = 0;
     QString label_at_hide;
     int value_at_hide = -1;
-    bool worker_done_at_hide = false;
 
     bool eventFilter(QObject *watched, QEvent *event) override {
-        auto *dialog = static_cast<QProgressDialog *>(watched);
-        if (event->type() == QEvent::Show) ++shows;
+        auto *dialog = qobject_cast<QProgressDialog *>(watched);  // null while it is destroyed
+        if (dialog == nullptr)
+            return false;
+        if (event->type() == QEvent::Show)
+            ++shows;
         if (event->type() == QEvent::Hide) {
             ++hides;
             label_at_hide = dialog->labelText();
@@ -70,7 +73,8 @@ protected:
     std::unique_ptr<Launcher> MakeLauncher() {
         auto launcher = std::make_unique<Launcher>(service);
         dialog = FindDialog();
-        if (dialog != nullptr) dialog->installEventFilter(&watch);
+        if (dialog != nullptr)
+            dialog->installEventFilter(&watch);
         return launcher;
     }
 
@@ -135,7 +139,8 @@ TEST_F(LauncherTest, DialogIsFourHundredPixelsWideAtFactorOne) {
     ASSERT_NE(dialog, nullptr);
     const double factor = DPIinfo::getInstance()->getDPI();
     EXPECT_EQ(dialog->width(), static_cast<int>(factor * 400.0));
-    if (factor != 1.0) GTEST_SKIP() << "display factor here is " << factor << ", not 1";
+    if (factor != 1.0)
+        GTEST_SKIP() << "display factor here is " << factor << ", not 1";
     EXPECT_EQ(dialog->width(), 400);
     EXPECT_EQ(dialog->minimumWidth(), 400);
     EXPECT_EQ(dialog->maximumWidth(), 400);
@@ -176,7 +181,8 @@ TEST_F(LauncherTest, UpgradeRunsServiceInOrderShowsDialogAndEndsReady) {
 
     EXPECT_EQ(record->calls, (std::vector<std::string>{"PreUpgrade", "IsNeedUpgrade",
                                                        "HandlePackageUpgrade", "PostUpgrade"}));
-    EXPECT_FALSE(record->legacy_app_present_at_post_upgrade) << "aged folders go before PostUpgrade";
+    EXPECT_FALSE(record->legacy_app_present_at_post_upgrade)
+        << "aged folders go before PostUpgrade";
     EXPECT_TRUE(record->legacy_data_present_at_post_upgrade);
     EXPECT_EQ(starts.count(), 1);
     EXPECT_EQ(cancels.count(), 0);
@@ -246,7 +252,8 @@ TEST_F(LauncherTest, CloseRequestAndEscapeLeaveTheDialogUpUntilTheWorkIsDone) {
 
     QTimer poke;
     QObject::connect(&poke, &QTimer::timeout, [&] {
-        if (!dialog->isVisible()) return;
+        if (!dialog->isVisible())
+            return;
         poke.stop();
         closed = dialog->close();
         QCoreApplication::processEvents();
@@ -280,7 +287,9 @@ protected:
     // The signal names in emission order, recorded on the emitting thread.
     std::vector<std::string> RunOnce() {
         std::vector<std::string> order;
-        auto note = [&order](const char *name) { return [&order, name] { order.push_back(name); }; };
+        auto note = [&order](const char *name) {
+            return [&order, name] { order.push_back(name); };
+        };
         QObject::connect(worker.get(), &Worker::sigShowMsg, note("ShowMsg"));
         QObject::connect(worker.get(), &Worker::sigUpdateProgress, note("UpdateProgress"));
         QObject::connect(worker.get(), &Worker::sigSetLabelText, note("SetLabelText"));

@@ -1,11 +1,12 @@
 // The launcher's dialog on a real X server: a window manager's close request and Escape must
 // not end the run. Starts its own Xvfb; skips where Xvfb or xdotool is missing.
+#include <gtest/gtest.h>
+#include <signal.h>
+
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <memory>
-
-#include <gtest/gtest.h>
 
 #include "tests/launcher/launcher_sandbox.h"
 
@@ -34,7 +35,8 @@ bool OnPath(const std::string &program) {
 std::string Capture(const std::string &display, const std::string &command) {
     std::string line = "DISPLAY=" + display + " " + command + " 2>/dev/null";
     std::unique_ptr<FILE, int (*)(FILE *)> pipe(::popen(line.c_str(), "r"), ::pclose);
-    if (!pipe) return {};
+    if (!pipe)
+        return {};
     std::string out;
     char chunk[256];
     while (size_t n = std::fread(chunk, 1, sizeof chunk, pipe.get())) out.append(chunk, n);
@@ -43,7 +45,8 @@ std::string Capture(const std::string &display, const std::string &command) {
 
 // The visible window with the dialog's title, 0 when there is none.
 unsigned long FindDialog(const std::string &display) {
-    std::string ids = Capture(display, std::string("xdotool search --onlyvisible --name '^") + kTitle + "$'");
+    std::string ids =
+        Capture(display, std::string("xdotool search --onlyvisible --name '^") + kTitle + "$'");
     return ids.empty() ? 0 : std::strtoul(ids.c_str(), nullptr, 10);
 }
 
@@ -78,18 +81,26 @@ public:
                   {"Xvfb", "-displayfd", "1", "-screen", "0", "1024x768x24", "-nolisten", "tcp"},
                   {}) {
         const std::string number = server_.ReadLine();
-        if (!number.empty()) display_ = ":" + number;
+        if (!number.empty())
+            display_ = ":" + number;
+    }
+    // SIGTERM lets the server remove its lock file and socket before it is reaped.
+    ~VirtualScreen() {
+        if (server_.started())
+            ::kill(server_.pid(), SIGTERM);
+        server_.Wait();
     }
     const std::string &display() const { return display_; }
 
 private:
-    ChildProcess server_;  // killed and reaped when the screen goes
+    ChildProcess server_;
     std::string display_;
 };
 
 TEST(LauncherWindowTest, CloseRequestAndEscapeDoNotEndTheRun) {
     for (const char *tool : {"Xvfb", "xdotool", "import"})
-        if (!OnPath(tool)) GTEST_SKIP() << tool << " is not installed (scripts/deps installs it)";
+        if (!OnPath(tool))
+            GTEST_SKIP() << tool << " is not installed (scripts/deps installs it)";
     VirtualScreen screen;
     ASSERT_FALSE(screen.display().empty()) << "Xvfb did not start";
 
@@ -102,7 +113,8 @@ TEST(LauncherWindowTest, CloseRequestAndEscapeDoNotEndTheRun) {
 
     unsigned long window = 0;
     ASSERT_TRUE(WaitFor([&] { return (window = FindDialog(screen.display())) != 0; }, 60000))
-        << "no visible window titled \"" << kTitle << "\"";
+        << "no visible window titled \"" << kTitle << "\" on " << screen.display()
+        << "; the launcher " << (IsAlive(launcher->pid()) ? "still runs" : "has ended");
     Screenshot(screen.display(), window, "dialog-working.png");
     SendCloseRequest(screen.display(), window);
     EXPECT_EQ(RunShell("DISPLAY=" + screen.display() + " xdotool windowfocus --sync " +

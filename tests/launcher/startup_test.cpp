@@ -1,10 +1,9 @@
 // Start-up functions of the launcher's main module, called in process.
-#include <cstdlib>
+#include <gtest/gtest.h>
 
 #include <QCoreApplication>
 #include <QDir>
-
-#include <gtest/gtest.h>
+#include <cstdlib>
 
 #include "tests/launcher/fake_service.h"
 #include "tests/support/fake_install.h"
@@ -22,7 +21,8 @@ public:
     ScopedEnv(const char *name, const std::string &value) : name_(name) {
         const char *old = std::getenv(name);
         had_ = old != nullptr;
-        if (had_) old_ = old;
+        if (had_)
+            old_ = old;
         ::setenv(name, value.c_str(), 1);
     }
     ~ScopedEnv() {
@@ -38,11 +38,15 @@ private:
     std::string old_;
 };
 
-QString Path(const char *key) { return UIPathManager::getInstance()->getPath(key); }
+QString Path(const char *key) {
+    return UIPathManager::getInstance()->getPath(key);
+}
 
 // The toolkit reads the user's locale once per process; a test that needs another language
 // can only run as the first to ask (ctest runs every test in a process of its own).
-bool LocaleIs(const char *code) { return BrenLocale::getInstance()->getDefaultLanguage() == code; }
+bool LocaleIs(const char *code) {
+    return BrenLocale::getInstance()->getDefaultLanguage() == code;
+}
 
 TEST(StartupTest, RegistryHoldsTheNineKeysCleaned) {
     TestApplication();
@@ -79,7 +83,8 @@ TEST(StartupTest, PluginFolderFollowsTheProgramPathAsStartedAndReplacesTheDefaul
         const char *program;
         const char *plugins;
     } cases[] = {
-        {"/opt/Brenthor/BrenthorLoxen/bin/loxen-launcher", "/opt/Brenthor/BrenthorLoxen/lib/plugins"},
+        {"/opt/Brenthor/BrenthorLoxen/bin/loxen-launcher",
+         "/opt/Brenthor/BrenthorLoxen/lib/plugins"},
         {"./bin/loxen-launcher", "lib/plugins"},
         {"loxen-launcher", "../lib/plugins"},
     };
@@ -98,14 +103,16 @@ TEST(StartupTest, GermanLocaleGivesGermanLabelAndArial) {
     FakeInstall fake;
     ScopedEnv language("LANGUAGE", "de");
     ScopedEnv all("LC_ALL", "de_DE.UTF-8");
-    if (!LocaleIs("ger")) GTEST_SKIP() << "this process fixed its locale earlier; run the test alone";
+    if (!LocaleIs("ger"))
+        GTEST_SKIP() << "this process fixed its locale earlier; run the test alone";
     initializeLanguage(app);
 
     auto record = std::make_shared<ServiceRecord>();
     Launcher launcher(new FakeService(record, fake.nimbrel_path()));
     QProgressDialog *dialog = nullptr;
     for (QWidget *widget : QApplication::topLevelWidgets())
-        if (auto *found = qobject_cast<ProcessingProgressDialog *>(widget)) dialog = found;
+        if (auto *found = qobject_cast<ProcessingProgressDialog *>(widget))
+            dialog = found;
     ASSERT_NE(dialog, nullptr);
 
     EXPECT_EQ(dialog->labelText(), "Brenthor Loxen Client wird initialisiert ...");
@@ -119,7 +126,8 @@ TEST(StartupTest, ThaiSelectsItsOwnFontFamily) {
     QApplication &app = TestApplication();
     ScopedEnv language("LANGUAGE", "th");
     ScopedEnv all("LC_ALL", "th_TH.UTF-8");
-    if (!LocaleIs("tha")) GTEST_SKIP() << "this process fixed its locale earlier; run the test alone";
+    if (!LocaleIs("tha"))
+        GTEST_SKIP() << "this process fixed its locale earlier; run the test alone";
     initializeLanguage(app);
     EXPECT_EQ(QApplication::font().family(), "Microsoft Sans Serif");
     EXPECT_EQ(QApplication::font().pointSize(), 9);
