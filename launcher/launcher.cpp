@@ -4,24 +4,14 @@
 
 #include "launcher/notify_adapter.h"
 
-Launcher::Launcher()
-    : QObject(nullptr), worker(new Worker()), dialog(new ProcessingProgressDialog()) {
-    Connect();
-}
+Launcher::Launcher() : Launcher(new Worker()) {}
 
-Launcher::Launcher(Service *service)
-    : QObject(nullptr), worker(new Worker(service)), dialog(new ProcessingProgressDialog()) {
-    Connect();
-}
+Launcher::Launcher(Service *service) : Launcher(new Worker(service)) {}
 
-Launcher::~Launcher() {
-    delete worker;
-    delete dialog;
-}
-
-void Launcher::Connect() {
+Launcher::Launcher(Worker *worker)
+    : QObject(nullptr), worker(worker), dialog(new ProcessingProgressDialog()) {
     dialog->setCancelButton(nullptr);
-    dialog->setAutoReset(false);
+    dialog->setAutoReset(false);  // reaching 100 leaves the bar full
 
     Notify_Adapter *relay = Notify_Adapter::GetInstance();
     connect(this, &Launcher::sigStart, worker, &Worker::HandleServicce);
@@ -31,6 +21,11 @@ void Launcher::Connect() {
     connect(worker, &Worker::sigSetLabelText, this, &Launcher::SetLabelText);
     connect(relay, &Notify_Adapter::sigUpdateProgress, this, &Launcher::UpdateProgress);
     connect(relay, &Notify_Adapter::sigUpdateDialogText, this, &Launcher::SetLabelText);
+}
+
+Launcher::~Launcher() {
+    delete worker;
+    delete dialog;
 }
 
 void Launcher::Run() {

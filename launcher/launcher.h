@@ -33,7 +33,7 @@ private slots:
     void ShowMsgBox();
 
 private:
-    void Connect();
+    explicit Launcher(Worker *worker);  // takes ownership
 
     Worker *worker;
     ProcessingProgressDialog *dialog;
