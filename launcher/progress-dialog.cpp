@@ -40,8 +40,8 @@ ProcessingProgressDialog::ProcessingProgressDialog() : QProgressDialog(nullptr, 
 // Escape: the work goes on whatever the user presses, so there is nothing to cancel.
 void ProcessingProgressDialog::reject() {}
 
-// A close request from the window manager (close button, Alt+F4) would end the event loop
-// while the worker still writes the user's installation; keep the window instead.
+// A close request from the window manager (close button, Alt+F4) would hide the only sign
+// that the user's installation is being rewritten; the launcher hides the dialog when done.
 void ProcessingProgressDialog::closeEvent(QCloseEvent *event) {
     event->ignore();
 }
