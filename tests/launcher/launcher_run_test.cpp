@@ -5,7 +5,7 @@
 #include <regex>
 #include <sstream>
 
-#include "tests/launcher/launcher_sandbox.h"
+#include "tests/support/launcher_sandbox.h"
 
 namespace loxtest {
 namespace {

@@ -8,7 +8,7 @@
 #include <filesystem>
 #include <memory>
 
-#include "tests/launcher/launcher_sandbox.h"
+#include "tests/support/launcher_sandbox.h"
 
 // Last: Xlib defines macros (None, Bool) that clash with names in the test framework.
 #include <X11/Xlib.h>

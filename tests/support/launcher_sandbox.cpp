@@ -1,4 +1,4 @@
-#include "tests/launcher/launcher_sandbox.h"
+#include "tests/support/launcher_sandbox.h"
 
 #include <dirent.h>
 #include <gtest/gtest.h>
