@@ -53,7 +53,9 @@ bool WriteAll(int fd, const std::string &text) {
 
 // Writes path with text and flushes it; -1 with errno set on failure.
 int WriteFlushed(const ustring &path, const std::string &text) {
-    int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    // A stale file of that name may be a link out of the tree; a fresh file is never one.
+    ::unlink(path.c_str());
+    int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644);
     if (fd < 0)
         return -1;
     bool ok = WriteAll(fd, text) && ::fsync(fd) == 0;
