@@ -1,5 +1,6 @@
 #include <QApplication>
 #include <QDir>
+#include <QFile>
 #include <QFont>
 #include <QStringList>
 #include <QTranslator>
@@ -50,6 +51,13 @@ void initialize_resources(const char *program_path) {
         QDir::cleanPath(QString::fromLocal8Bit(program_path) + "/../../lib/plugins");
     QCoreApplication::setLibraryPaths(QStringList{plugin_dir});
     std::printf("lib path = '%s'\n", plugin_dir.toLocal8Bit().constData());
+}
+
+// A home whose name is not in the file-name encoding has no exact form in the registry; a lossy
+// one would name another directory beside the home and install the client there.
+bool HomeNameIsExact() {
+    const QByteArray home = qgetenv("HOME");
+    return home.isEmpty() || QFile::encodeName(QFile::decodeName(home)) == home;
 }
 
 void initializeLoxenPaths() {
@@ -110,6 +118,12 @@ void initializeLanguage(QApplication &app) {
 int main(int argc, char **argv) {
     initialize_resources(argv[0]);
     QtSingleApplication app(argc, argv, true);
+    if (!HomeNameIsExact()) {
+        LOX_LOG(ERROR, "launcher_debug", "main",
+                "home directory '%s' is not a name in the file-name encoding, leaving it alone",
+                qgetenv("HOME").constData());
+        return 0;
+    }
     initializeLoxenPaths();
     initialize_logger();
     if (app.isRunning()) {
