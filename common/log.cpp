@@ -47,6 +47,25 @@ std::string RotatedName(const std::string &path, int index) {
     return name;
 }
 
+// True when path names another file than the stream writes: another process sharing the log
+// rotated it. A missing path is no such sign (the rotation then fails as it always did).
+bool PathLeftStream(const std::string &path, FILE *stream) {
+    struct stat open_file;
+    struct stat named;
+    if (stream == nullptr || ::fstat(fileno(stream), &open_file) != 0 ||
+        ::stat(path.c_str(), &named) != 0)
+        return false;
+    return open_file.st_dev != named.st_dev || open_file.st_ino != named.st_ino;
+}
+
+// Writes on in the file that now has the log's name; its size is what it holds already.
+int FollowRotatedLog() {
+    CloseOwnStream(Logger::log_fp);
+    Logger::log_fp = std::fopen(Logger::log_path.c_str(), "a");
+    *Logger::log_size = Logger::log_fp != nullptr ? Logger::GetFileSize(Logger::log_path) : 0;
+    return Logger::log_fp != nullptr ? 0 : -1;
+}
+
 int ParseThreshold(const std::string &text) {
     std::stringstream stream(text);
     int threshold = 0;
@@ -321,6 +340,9 @@ int Logger::RotateIfFileBig(int bytes_written) {
     *log_size = SaturatingAdd(*log_size, bytes_written);
     if (*log_size <= kRotateThreshold)
         return 0;
+    // Rotating again would push the other process's fresh file aside as well.
+    if (PathLeftStream(log_path, log_fp))
+        return FollowRotatedLog();
     int result = Rotate();
     *log_size = 0;
     return result;

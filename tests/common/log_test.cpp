@@ -330,6 +330,22 @@ TEST_F(LoggerTest, ThreadScopeNeverReopens) {
     EXPECT_FALSE(loxtest::PathExists(log));
 }
 
+TEST_F(LoggerTest, CrossingAfterAnotherProcessRotatedFollowsItsFileInsteadOfRotatingAgain) {
+    ASSERT_EQ(0, InitFile(50, Logger::SCOPE_THREAD));
+    Logger::LogMsg(Logger::LEVEL_ERROR, "c", "before\n");
+    // What another launcher's rotation leaves: our file moved aside, a fresh one in its place.
+    ASSERT_EQ(0, std::rename(log.c_str(), Rotated(0).c_str()));
+    loxtest::WriteFile(log, "theirs\n");
+    *Logger::log_size = kThreshold;
+    Logger::LogMsg(Logger::LEVEL_ERROR, "c", "crossing\n");
+    Logger::LogMsg(Logger::LEVEL_ERROR, "c", "after\n");
+    EXPECT_TRUE(MatchesLine(loxtest::ReadFile(Rotated(0)), "before\n[^\n]*crossing\n"));
+    EXPECT_TRUE(std::regex_match(loxtest::ReadFile(log),
+                                 std::regex("theirs\n" + std::string(kTimePrefix) + "after\n")));
+    EXPECT_FALSE(loxtest::PathExists(Rotated(1)));
+    EXPECT_EQ(static_cast<int>(loxtest::ReadFile(log).size()), *Logger::log_size);
+}
+
 TEST_F(LoggerTest, MessagesOfTwoThreadsNeverInterleave) {
     ASSERT_EQ(0, InitFile());
     const int kMessages = 3000;
