@@ -34,17 +34,11 @@ std::string GateScript(const FaultScratch &scratch) {
     const std::string hold = ShellQuote(scratch / "hold");
     const std::string started = ShellQuote(scratch / "started");
     const std::string release = ShellQuote(scratch / "release");
-    return "#!/bin/sh\n"
-           "[ -e " +
-           hold +
-           " ] || exit 0\n"
-           "touch " +
-           started +
-           "\n"
-           "for _ in $(seq 1 1200); do [ -e " +
-           release +
-           " ] && exit 0; sleep 0.05; done\n"
-           "exit 1\n";
+    std::string script = "#!/bin/sh\n";
+    script += "[ -e " + hold + " ] || exit 0\n";
+    script += "touch " + started + "\n";
+    script += "for _ in $(seq 1 1200); do [ -e " + release + " ] && exit 0; sleep 0.05; done\n";
+    return script + "exit 1\n";
 }
 
 // A sandbox whose package's start script can hold its launcher, at log level 7.
