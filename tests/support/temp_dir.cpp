@@ -20,9 +20,10 @@ namespace loxtest {
 
 namespace {
 
-int RemoveEntry(const char *path, const struct stat *, int, struct FTW *) {
-    // Make directories writable first so a test that chmod-ed them does not leak them.
-    ::chmod(path, 0700);
+int RemoveEntry(const char *path, const struct stat *, int type, struct FTW *) {
+    // Make directories writable first so a test that chmod-ed them does not leak them. Never
+    // through a link: chmod follows it and would change a file outside the directory.
+    if (type != FTW_SL && type != FTW_SLN) ::chmod(path, 0700);
     ::remove(path);
     return 0;
 }
