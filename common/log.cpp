@@ -253,12 +253,24 @@ int Logger::PrintToFilePointerV(const char *format, va_list args) {
     ::localtime_r(&now, &local);
     std::strftime(prefix, sizeof(prefix), "%Y-%m-%dT%H:%M:%S ", &local);
 
+    va_list retry;
+    va_copy(retry, args);
     int prefix_written = std::fprintf(log_fp, "%s", prefix);
     errno = saved_errno;
     int text_written = std::vfprintf(log_fp, format, args);
     FlushFileStream(text_written);
+    // The stream drops what it could not write (a full disk): the message goes to standard
+    // error instead of vanishing.
+    const bool failed = prefix_written < 0 || text_written < 0 || std::ferror(log_fp) != 0;
+    if (failed && IsOwnStream(log_fp)) {
+        std::clearerr(log_fp);
+        errno = saved_errno;
+        std::fprintf(stderr, "%s", prefix);
+        std::vfprintf(stderr, format, retry);
+    }
+    va_end(retry);
     // A failed write counts as failed, so that no guessed size is added.
-    if (prefix_written < 0 || text_written < 0)
+    if (failed)
         return -1;
     return prefix_written + text_written;
 }

@@ -307,6 +307,18 @@ TEST_F(LoggerTest, LostLiveFileStopsLoggingSilently) {
     EXPECT_FALSE(loxtest::PathExists(log));
 }
 
+TEST_F(LoggerTest, MessageTheFileCannotTakeGoesToStandardErrorWhole) {
+    log = "/dev/full";  // every write fails as on a full disk
+    ASSERT_EQ(0, InitFile());
+    StderrCapture capture(dir / "stderr");
+    Logger::LogMsg(Logger::LEVEL_ERROR, "c", "first %d\n", 1);
+    Logger::LogMsg(Logger::LEVEL_ERROR, "c", "second %s\n", "message");
+    std::string text = capture.Text();
+    EXPECT_TRUE(MatchesLine(text, "first 1\n[^\n]*second message\n"))
+        << text;
+    EXPECT_EQ(0, *Logger::log_size);
+}
+
 TEST_F(LoggerTest, ProcessScopeReopensWhenAnotherWriterRotated) {
     ASSERT_EQ(0, InitFile(50, Logger::SCOPE_PROCESS));
     Logger::LogMsg(Logger::LEVEL_ERROR, "c", "before\n");
