@@ -1,0 +1,163 @@
+// The per-user tree on a small file system that the new package does not fit. The old
+// installation must come through intact and start; with no old installation no partial tree
+// may stay. Needs root to mount a size-limited tmpfs on the per-user tree.
+#include <gtest/gtest.h>
+#include <sys/mount.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <csignal>
+#include <cstring>
+#include <filesystem>
+#include <memory>
+#include <set>
+#include <sstream>
+
+#include "tests/faults/fault_case.h"
+#include "tests/support/launcher_sandbox.h"
+#include "tests/support/tree_listing.h"
+
+namespace loxtest {
+namespace {
+
+const char kOldBuild[] = "120";
+const char kNewBuild[] = "121";
+// 2 MiB: room for 512 pages, so about 500 filler files of 4 KiB.
+const char kMountOptions[] = "size=2m,mode=0755";
+
+// A tmpfs mounted on dir for the life of the object.
+class TmpfsMount {
+public:
+    explicit TmpfsMount(const std::string &dir) : dir_(dir) {
+        if (::mount("tmpfs", dir.c_str(), "tmpfs", MS_NOSUID | MS_NODEV, kMountOptions) != 0)
+            error_ = std::strerror(errno);
+    }
+    ~TmpfsMount() {
+        // A process still holding a file there must not keep the mount alive after the test.
+        if (mounted() && ::umount2(dir_.c_str(), 0) != 0)
+            ::umount2(dir_.c_str(), MNT_DETACH);
+    }
+    TmpfsMount(const TmpfsMount &) = delete;
+    TmpfsMount &operator=(const TmpfsMount &) = delete;
+
+    bool mounted() const { return error_.empty(); }
+    const std::string &error() const { return error_; }
+
+private:
+    std::string dir_;
+    std::string error_;
+};
+
+class DiskFullTest : public ::testing::Test {
+protected:
+    const FakeInstall &fake() const { return box.fake(); }
+
+    void SetUp() override {
+        if (::geteuid() != 0)
+            GTEST_SKIP() << "mounting a small file system for the per-user tree needs root";
+        MakeDirs(fake().user_path());
+        mount = std::make_unique<TmpfsMount>(fake().user_path());
+        if (!mount->mounted())
+            GTEST_SKIP() << "cannot mount a tmpfs on the per-user tree: " << mount->error();
+    }
+
+    // Unmounted before the sandbox goes, and only once no client holds a file there.
+    void TearDown() override {
+        for (pid_t client : box.ClientPids()) {
+            ::kill(client, SIGKILL);
+            WaitFor([&] { return !IsAlive(client); }, 5000);
+        }
+        mount.reset();
+    }
+
+    CapturedRun Run() { return scratch.Run(box.launcher(), scratch.Env(fake().home())); }
+
+    void MakePackage(const char *build, int filler) {
+        box.MakePackage(build, {"--filler", std::to_string(filler)});
+    }
+
+    std::set<std::string> UserTreeNames() const {
+        std::set<std::string> names;
+        for (const auto &entry : std::filesystem::directory_iterator(fake().user_path()))
+            names.insert(entry.path().filename().string());
+        names.erase("ui.pid");  // the client's own
+        return names;
+    }
+
+    TreeListing Outside() const { return ListTree(fake().base(), {fake().user_path()}); }
+
+    // What the full disk kept out of the log file went to standard error, whole; the final
+    // verdict, written once the partial tree is gone, is in the file.
+    static void ExpectReported(const CapturedRun &run, const std::string &log,
+                               const std::string &cleanup) {
+        const std::string said = log + run.err;
+        EXPECT_EQ(CountOf(said, "): archive_read_extract2 failed: "), 1) << said;
+        EXPECT_EQ(CountOf(said, cleanup), 1) << said;
+        EXPECT_EQ(CountOf(log, "): Failed to upgrade package\n"), 1) << log;
+        std::istringstream lines(log);
+        for (std::string line; std::getline(lines, line);)
+            EXPECT_TRUE(line.rfind("20", 0) == 0 && line.find(") [") != std::string::npos)
+                << "a torn line in the log: " << line;
+    }
+
+    LauncherSandbox box;
+    FaultScratch scratch;
+    std::unique_ptr<TmpfsMount> mount;
+};
+
+struct Sizes {
+    const char *name;
+    int old_filler;  // files of 4 KiB in the old installation
+    int new_filler;  // and in the new package
+};
+
+void PrintTo(const Sizes &sizes, std::ostream *out) {
+    *out << sizes.name;
+}
+
+class DiskFullUpgradeTest : public DiskFullTest, public ::testing::WithParamInterface<Sizes> {};
+
+TEST_P(DiskFullUpgradeTest, OldInstallationSurvivesIntactAndStarts) {
+    MakePackage(kOldBuild, GetParam().old_filler);
+    ASSERT_EQ(Run().status, 0);
+    const auto old_tree = SnapshotTree(fake().app_path());
+    ASSERT_EQ(old_tree, PackageTree(fake().package_path())) << "the old build does not fit";
+    ASSERT_TRUE(EndClient(box));
+    MakePackage(kNewBuild, GetParam().new_filler);
+    const TreeListing outside = Outside();
+    const size_t log_before = box.Log().size();
+
+    const CapturedRun run = Run();
+
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_TRUE(SnapshotTree(fake().app_path()) == old_tree) << "the old installation changed";
+    EXPECT_EQ(UserTreeNames(), (std::set<std::string>{"BrenthorLoxen.app", "log"}));
+    EXPECT_TRUE(EndClient(box)) << "the old client was not started";
+    EXPECT_EQ(Outside(), outside);
+    ExpectReported(run, box.Log().substr(log_before),
+                   "): Failed to extract package, rollback to old installation\n");
+}
+
+INSTANTIATE_TEST_SUITE_P(Packages, DiskFullUpgradeTest,
+                         ::testing::Values(Sizes{"PackageLargerThanTheDisk", 0, 1000},
+                                           Sizes{"RoomForOneCopyOnly", 300, 300}),
+                         [](const ::testing::TestParamInfo<Sizes> &info) {
+                             return std::string(info.param.name);
+                         });
+
+TEST_F(DiskFullTest, FirstInstallationThatDoesNotFitLeavesNoPartialTree) {
+    MakePackage(kNewBuild, 1000);
+    const TreeListing outside = Outside();
+
+    const CapturedRun run = Run();
+
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(UserTreeNames(), std::set<std::string>{"log"});
+    EXPECT_EQ(box.ClientPids(), std::vector<pid_t>{});
+    EXPECT_EQ(Outside(), outside);
+    ExpectReported(run, box.Log(),
+                   "): Failed to extract package, and no old installation to rollback\n");
+}
+
+}  // namespace
+}  // namespace loxtest
