@@ -126,6 +126,10 @@ pid_t LauncherSandbox::PidFromFile() const {
 }
 
 void LauncherSandbox::EndClients() const {
+    // SIGTERM first: the sample client then ends its own sleeper instead of orphaning it.
+    const std::vector<pid_t> clients = ClientPids();
+    for (pid_t pid : clients) ::kill(pid, SIGTERM);
+    WaitFor([&] { return ClientPids().empty(); }, 5000);
     for (pid_t pid : ClientPids()) ::kill(pid, SIGKILL);
 }
 
