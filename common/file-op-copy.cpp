@@ -18,10 +18,6 @@ namespace {
 constexpr size_t kCopyBufferSize = 8192;
 constexpr mode_t kNewFileMode = 0666;
 
-struct FreeDeleter {
-    void operator()(char *buffer) const { std::free(buffer); }
-};
-
 // An open descriptor closed on scope exit; closing keeps errno.
 class Descriptor {
 public:
@@ -107,7 +103,8 @@ int WriteAll(int fd, const char *data, size_t size) {
 }
 
 int CopyBytes(int source, int destination) {
-    std::unique_ptr<char, FreeDeleter> buffer(static_cast<char *>(std::malloc(kCopyBufferSize)));
+    std::unique_ptr<char, file_op::FreeDeleter> buffer(
+        static_cast<char *>(std::malloc(kCopyBufferSize)));
     if (!buffer) {
         file_op::ErrnoKeeper keep;
         LOX_LOG(ERROR, "file_op_debug", "file-op", "FSCopy: malloc(%d): %s (%d)",

@@ -3,6 +3,7 @@
 // Helpers shared by the file-op sources only.
 
 #include <cerrno>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 
@@ -19,6 +20,11 @@ public:
 
 private:
     int saved_;
+};
+
+// For C buffers from malloc or strdup held in a std::unique_ptr.
+struct FreeDeleter {
+    void operator()(char *buffer) const { std::free(buffer); }
 };
 
 // Thread-safe text of an error number.

@@ -22,10 +22,6 @@ constexpr mode_t kDefaultDirMode = 0777;
 constexpr size_t kTempTemplateSize = 4096;
 constexpr mode_t kTempFileMode = 0644;
 
-struct FreeDeleter {
-    void operator()(char *text) const { std::free(text); }
-};
-
 // Clears the file-creation mask while an explicit mode is in use, and puts it back.
 class CreationMaskGuard {
 public:
@@ -156,7 +152,7 @@ int FSMKDir(const ustring &path, bool recursive) {
 int FSMKDirP(const ustring &path, char **stop, bool replace, unsigned int mode) {
     if (path.empty())
         return -1;
-    std::unique_ptr<char, FreeDeleter> copy(::strdup(path.c_str()));
+    std::unique_ptr<char, file_op::FreeDeleter> copy(::strdup(path.c_str()));
     if (!copy)
         return -1;
     const bool explicit_mode = mode != FS_MKDIR_DEFAULT_MODE;
