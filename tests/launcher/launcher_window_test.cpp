@@ -74,11 +74,14 @@ void Screenshot(const std::string &display, unsigned long window, const std::str
               0);
 }
 
+// -noreset: the polling xdotool clients come and go, and a server that resets each time its
+// last client leaves refuses the launcher's connection if it arrives during the reset.
 class VirtualScreen {
 public:
     VirtualScreen()
         : server_("/usr/bin/env",
-                  {"Xvfb", "-displayfd", "1", "-screen", "0", "1024x768x24", "-nolisten", "tcp"},
+                  {"Xvfb", "-displayfd", "1", "-screen", "0", "1024x768x24", "-nolisten", "tcp",
+                   "-noreset"},
                   {}) {
         const std::string number = server_.ReadLine();
         if (!number.empty())
