@@ -23,8 +23,8 @@
 #include <vector>
 
 #include "extractor/extractor.h"
-#include "launcher/notify_adapter.h"
-#include "launcher/strtable.h"
+#include "texts/notify_adapter.h"
+#include "texts/strtable.h"
 
 extern char **environ;
 

@@ -8,8 +8,8 @@
 #include <system_error>
 
 #include "common/log.h"
-#include "launcher/notify_adapter.h"
-#include "launcher/strtable.h"
+#include "texts/notify_adapter.h"
+#include "texts/strtable.h"
 
 namespace {
 

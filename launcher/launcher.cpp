@@ -2,7 +2,7 @@
 
 #include <QCoreApplication>
 
-#include "launcher/notify_adapter.h"
+#include "texts/notify_adapter.h"
 
 Launcher::Launcher() : Launcher(new Worker()) {}
 

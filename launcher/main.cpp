@@ -9,7 +9,7 @@
 
 #include "common/log.h"
 #include "launcher/launcher.h"
-#include "launcher/strtable.h"
+#include "texts/strtable.h"
 #include "service/cloud-service.h"
 #include "telk/brenlocale.h"
 #include "telk/qtsingleapplication.h"

@@ -4,7 +4,7 @@
 #include <QCloseEvent>
 #include <QIcon>
 
-#include "launcher/strtable.h"
+#include "texts/strtable.h"
 #include "telk/dpiinfo.h"
 #include "telk/uipathmanager.h"
 

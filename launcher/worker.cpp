@@ -4,7 +4,7 @@
 
 #include "common/log.h"
 #include "launcher/handler-thread.h"
-#include "launcher/strtable.h"
+#include "texts/strtable.h"
 #include "service/cloud-service.h"
 #include "service/linux/linux-service.h"
 

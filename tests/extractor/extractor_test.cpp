@@ -11,8 +11,8 @@
 #include <gtest/gtest.h>
 
 #include "common/log.h"
-#include "launcher/notify_adapter.h"
-#include "launcher/strtable.h"
+#include "texts/notify_adapter.h"
+#include "texts/strtable.h"
 #include "tests/support/archive_builder.h"
 #include "tests/support/temp_dir.h"
 

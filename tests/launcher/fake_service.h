@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "launcher/strtable.h"
+#include "texts/strtable.h"
 #include "service/cloud-service.h"
 #include "tests/support/temp_dir.h"
 

@@ -13,7 +13,7 @@
 #include <QTimer>
 
 #include "common/log.h"
-#include "launcher/notify_adapter.h"
+#include "texts/notify_adapter.h"
 #include "telk/dpiinfo.h"
 #include "tests/launcher/fake_service.h"
 #include "tests/support/fake_install.h"

@@ -15,7 +15,7 @@
 #include <string>
 
 #include "common/log.h"
-#include "launcher/notify_adapter.h"
+#include "texts/notify_adapter.h"
 #include "service/linux/linux-service.h"
 #include "service/replace-journal.h"
 #include "tests/support/fake_install.h"

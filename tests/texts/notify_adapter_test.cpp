@@ -1,4 +1,4 @@
-#include "launcher/notify_adapter.h"
+#include "texts/notify_adapter.h"
 
 #include <gtest/gtest.h>
 

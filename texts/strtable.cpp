@@ -1,4 +1,4 @@
-#include "launcher/strtable.h"
+#include "texts/strtable.h"
 
 #include <QByteArray>
 #include <QCoreApplication>

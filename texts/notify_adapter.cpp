@@ -1,4 +1,4 @@
-#include "launcher/notify_adapter.h"
+#include "texts/notify_adapter.h"
 
 Notify_Adapter *Notify_Adapter::GetInstance() {
     static Notify_Adapter instance;
