@@ -11,8 +11,8 @@
 
 #include <QCoreApplication>
 #include <algorithm>
-#include <cmath>
 #include <chrono>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -32,9 +32,9 @@ namespace fs = std::filesystem;
 
 namespace {
 
-constexpr int kSmallFiles = 2400;   // 256 B to 32 KiB
-constexpr int kMediumFiles = 540;   // 32 KiB to 512 KiB
-constexpr int kLargeFiles = 60;     // 256 KiB to 1 MiB, the bulk of the bytes
+constexpr int kSmallFiles = 2400;  // 256 B to 32 KiB
+constexpr int kMediumFiles = 540;  // 32 KiB to 512 KiB
+constexpr int kLargeFiles = 60;    // 256 KiB to 1 MiB, the bulk of the bytes
 constexpr int kTopFolders = 5;
 constexpr int kSubFolders = 4;
 constexpr int kFolderDepth = 3;
@@ -74,7 +74,8 @@ public:
         std::string out;
         out.reserve(size);
         std::uniform_int_distribution<int> byte(0, 63), run(1, 8);
-        while (out.size() < size) out.append(static_cast<size_t>(run(rng_)), static_cast<char>(byte(rng_)));
+        while (out.size() < size)
+            out.append(static_cast<size_t>(run(rng_)), static_cast<char>(byte(rng_)));
         out.resize(size);
         return out;
     }
@@ -97,7 +98,8 @@ std::vector<fs::path> MakeFolders(const fs::path &root) {
             fs::path child = at / ("folder" + std::to_string(depth) + "_" + std::to_string(i));
             fs::create_directories(child);
             folders.push_back(child);
-            if (depth + 1 < kFolderDepth) grow(child, depth + 1, kSubFolders);
+            if (depth + 1 < kFolderDepth)
+                grow(child, depth + 1, kSubFolders);
         }
     };
     grow(root, 0, kTopFolders);
@@ -143,7 +145,8 @@ bool Run(std::vector<std::string> args) {
     const int spawned = posix_spawnp(&child, argv[0], &actions, nullptr, argv.data(), environ);
     posix_spawn_file_actions_destroy(&actions);
     int status = 0;
-    if (spawned != 0 || waitpid(child, &status, 0) < 0) return false;
+    if (spawned != 0 || waitpid(child, &status, 0) < 0)
+        return false;
     return WIFEXITED(status) && WEXITSTATUS(status) == 0;
 }
 
@@ -157,7 +160,8 @@ double CpuSeconds() {
     for (int who : {RUSAGE_SELF, RUSAGE_CHILDREN}) {
         rusage usage{};
         getrusage(who, &usage);
-        for (const timeval &t : {usage.ru_utime, usage.ru_stime}) total += t.tv_sec + t.tv_usec / 1e6;
+        for (const timeval &t : {usage.ru_utime, usage.ru_stime})
+            total += t.tv_sec + t.tv_usec / 1e6;
     }
     return total;
 }
@@ -165,8 +169,10 @@ double CpuSeconds() {
 Timing Measure(const std::function<bool()> &work) {
     const double cpu_start = CpuSeconds();
     const auto start = std::chrono::steady_clock::now();
-    if (!work()) return {-1, -1};
-    const double wall = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    if (!work())
+        return {-1, -1};
+    const double wall =
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     return {wall, CpuSeconds() - cpu_start};
 }
 
@@ -198,8 +204,9 @@ int main(int argc, char **argv) {
     // Progress goes to the dialog by queued calls; keep that cost in the measurement.
     int steps = 0;
     QObject receiver;
-    QObject::connect(Notify_Adapter::GetInstance(), &Notify_Adapter::sigUpdateProgress, &receiver,
-                     [&steps](int, int) { ++steps; }, Qt::QueuedConnection);
+    QObject::connect(
+        Notify_Adapter::GetInstance(), &Notify_Adapter::sigUpdateProgress, &receiver,
+        [&steps](int, int) { ++steps; }, Qt::QueuedConnection);
 
     const char *tmp = std::getenv("TMPDIR");
     std::string pattern = std::string(tmp && *tmp ? tmp : "/tmp") + "/loxen-bench-XXXXXX";
@@ -248,8 +255,8 @@ int main(int argc, char **argv) {
             }
         }
         std::printf("run %d: Extract %.3f s (cpu %.3f s), bsdtar -tf + -xf %.3f s (cpu %.3f s)\n",
-                    run + 1, ours_runs.back().wall, ours_runs.back().cpu,
-                    archiver_runs.back().wall, archiver_runs.back().cpu);
+                    run + 1, ours_runs.back().wall, ours_runs.back().cpu, archiver_runs.back().wall,
+                    archiver_runs.back().cpu);
     }
     fs::remove_all(work);
 

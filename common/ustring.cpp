@@ -49,7 +49,8 @@ private:
 };
 
 std::size_t checked_sum(std::size_t a, std::size_t b) {
-    if (a > SIZE_MAX - b) throw std::bad_alloc();
+    if (a > SIZE_MAX - b)
+        throw std::bad_alloc();
     return a + b;
 }
 
@@ -60,9 +61,11 @@ bool keeps_buffer(std::size_t need, std::size_t capacity) {
 
 template <typename T>
 T *reallocate_exact(T *buffer, std::size_t count) {
-    if (count > SIZE_MAX / sizeof(T)) throw std::bad_alloc();
+    if (count > SIZE_MAX / sizeof(T))
+        throw std::bad_alloc();
     void *grown = std::realloc(buffer, count * sizeof(T));
-    if (grown == nullptr) throw std::bad_alloc();
+    if (grown == nullptr)
+        throw std::bad_alloc();
     return static_cast<T *>(grown);
 }
 
@@ -108,11 +111,21 @@ ustring::ustring()
     wdata[0] = 0;
 }
 
-ustring::ustring(const char *s) : ustring() { assign(s); }
-ustring::ustring(const std::string &s) : ustring() { assign(s, 0, npos); }
-ustring::ustring(const ustring &s) : ustring() { assign(s, 0, npos); }
-ustring::ustring(char c) : ustring() { assign(c, 1); }
-ustring::ustring(const unsigned short *ws) : ustring() { assign(ws); }
+ustring::ustring(const char *s) : ustring() {
+    assign(s);
+}
+ustring::ustring(const std::string &s) : ustring() {
+    assign(s, 0, npos);
+}
+ustring::ustring(const ustring &s) : ustring() {
+    assign(s, 0, npos);
+}
+ustring::ustring(char c) : ustring() {
+    assign(c, 1);
+}
+ustring::ustring(const unsigned short *ws) : ustring() {
+    assign(ws);
+}
 
 ustring::~ustring() {
     std::free(data);
@@ -120,13 +133,15 @@ ustring::~ustring() {
 }
 
 void ustring::reserve_bytes(size_type need) {
-    if (keeps_buffer(need, data_cap)) return;
+    if (keeps_buffer(need, data_cap))
+        return;
     data = reallocate_exact(data, need);
     data_cap = need;
 }
 
 void ustring::reserve_units(size_type need) const {
-    if (keeps_buffer(need, wdata_cap)) return;
+    if (keeps_buffer(need, wdata_cap))
+        return;
     wdata = reallocate_exact(wdata, need);
     wdata_cap = need;
 }
@@ -151,9 +166,13 @@ void ustring::swap(ustring &other) {
     std::swap(wdata_cap, other.wdata_cap);
 }
 
-void swap(ustring &a, ustring &b) { a.swap(b); }
+void swap(ustring &a, ustring &b) {
+    a.swap(b);
+}
 
-bool ustring::owns(const char *p) const { return points_into(p, data, data_cap); }
+bool ustring::owns(const char *p) const {
+    return points_into(p, data, data_cap);
+}
 
 // ---------------------------------------------------------------------------------------------
 // Conversions between the two forms
@@ -162,7 +181,8 @@ void ustring::build_utf16() const {
     UErrorCode err = U_ZERO_ERROR;
     int32_t units = 0;
     u_strFromUTF8(nullptr, 0, &units, data, -1, &err);
-    if (units < 0) units = 0;
+    if (units < 0)
+        units = 0;
     reserve_units(static_cast<size_type>(units) + 1);
     err = U_ZERO_ERROR;
     u_strFromUTF8(wdata, icu_capacity(wdata_cap), &units, data, -1, &err);
@@ -180,7 +200,8 @@ void ustring::rebuild_utf8() {
     int32_t bytes = 0;
     const int32_t source_len = static_cast<int32_t>(wdata_len);
     u_strToUTF8(nullptr, 0, &bytes, wdata, source_len, &err);
-    if (bytes < 0) bytes = 0;
+    if (bytes < 0)
+        bytes = 0;
     try {
         reserve_bytes(static_cast<size_type>(bytes) + 1);
     } catch (const std::bad_alloc &) {
@@ -200,12 +221,14 @@ void ustring::rebuild_utf8() {
 }
 
 const unsigned short *ustring::c_str_utf16() const {
-    if (wdata_len == 0) build_utf16();
+    if (wdata_len == 0)
+        build_utf16();
     return wdata;
 }
 
 void ustring::prepare_utf16_change() const {
-    if (wdata_len == 0 && data_len != 0) build_utf16();
+    if (wdata_len == 0 && data_len != 0)
+        build_utf16();
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -225,7 +248,8 @@ ustring &ustring::append_bytes(const char *s, size_type len) {
 
 ustring &ustring::assign_bytes(const char *s, size_type len) {
     if (owns(s)) {
-        if (s == data && len == data_len) return *this;
+        if (s == data && len == data_len)
+            return *this;
         // The source lies in the text itself: move it to the front before any resize.
         std::memmove(data, s, len);
         data_len = len;
@@ -242,18 +266,24 @@ ustring &ustring::assign_bytes(const char *s, size_type len) {
     return *this;
 }
 
-ustring &ustring::append(const char *s) { return append_bytes(s, std::strlen(s)); }
+ustring &ustring::append(const char *s) {
+    return append_bytes(s, std::strlen(s));
+}
 
-ustring &ustring::append(const char *s, size_type n) { return append_bytes(s, strnlen(s, n)); }
+ustring &ustring::append(const char *s, size_type n) {
+    return append_bytes(s, strnlen(s, n));
+}
 
 ustring &ustring::append(const std::string &s, size_type pos, size_type n) {
-    if (pos > s.size()) throw std::out_of_range("basic_string::substr");
+    if (pos > s.size())
+        throw std::out_of_range("basic_string::substr");
     const size_type take = std::min(n, s.size() - pos);
     return append_bytes(s.data() + pos, strnlen(s.data() + pos, take));
 }
 
 ustring &ustring::append(const ustring &s, size_type pos, size_type n) {
-    if (pos > s.data_len) throw std::out_of_range("substr");
+    if (pos > s.data_len)
+        throw std::out_of_range("substr");
     const size_type take = std::min(n, s.data_len - pos);
     return append_bytes(s.data + pos, strnlen(s.data + pos, take));
 }
@@ -267,9 +297,13 @@ ustring &ustring::append(char c, size_type n) {
     return *this;
 }
 
-ustring &ustring::assign(const char *s) { return assign_bytes(s, std::strlen(s)); }
+ustring &ustring::assign(const char *s) {
+    return assign_bytes(s, std::strlen(s));
+}
 
-ustring &ustring::assign(const char *s, size_type n) { return assign_bytes(s, strnlen(s, n)); }
+ustring &ustring::assign(const char *s, size_type n) {
+    return assign_bytes(s, strnlen(s, n));
+}
 
 ustring &ustring::assign(const std::string &s, size_type pos, size_type n) {
     if (pos > s.size()) {
@@ -283,7 +317,8 @@ ustring &ustring::assign(const std::string &s, size_type pos, size_type n) {
 ustring &ustring::assign(const ustring &s, size_type pos, size_type n) {
     if (pos > s.data_len) {
         // Taking the substring of the object itself fails before anything changes.
-        if (&s != this) clear();
+        if (&s != this)
+            clear();
         throw std::out_of_range("substr");
     }
     const size_type take = std::min(n, s.data_len - pos);
@@ -319,7 +354,8 @@ ustring &ustring::append_units(const unsigned short *ws, size_type len) {
 
 ustring &ustring::assign_units(const unsigned short *ws, size_type len) {
     if (ws == wdata) {
-        if (len >= wdata_len) return *this;
+        if (len >= wdata_len)
+            return *this;
         wdata_len = len;
         wdata[len] = 0;
         rebuild_utf8();
@@ -375,19 +411,43 @@ ustring &ustring::assign(unsigned short unit, size_type n) {
 // ---------------------------------------------------------------------------------------------
 // Operators that change the object
 
-ustring &ustring::operator=(const char *s) { return assign(s); }
-ustring &ustring::operator=(const std::string &s) { return assign(s, 0, npos); }
-ustring &ustring::operator=(const ustring &s) { return assign(s, 0, npos); }
-ustring &ustring::operator=(char c) { return assign(c, 1); }
-ustring &ustring::operator=(const unsigned short *ws) { return assign(ws); }
-ustring &ustring::operator=(unsigned short unit) { return assign(unit, 1); }
+ustring &ustring::operator=(const char *s) {
+    return assign(s);
+}
+ustring &ustring::operator=(const std::string &s) {
+    return assign(s, 0, npos);
+}
+ustring &ustring::operator=(const ustring &s) {
+    return assign(s, 0, npos);
+}
+ustring &ustring::operator=(char c) {
+    return assign(c, 1);
+}
+ustring &ustring::operator=(const unsigned short *ws) {
+    return assign(ws);
+}
+ustring &ustring::operator=(unsigned short unit) {
+    return assign(unit, 1);
+}
 
-ustring &ustring::operator+=(const char *s) { return append(s); }
-ustring &ustring::operator+=(const std::string &s) { return append(s, 0, npos); }
-ustring &ustring::operator+=(const ustring &s) { return append(s, 0, npos); }
-ustring &ustring::operator+=(char c) { return append(c, 1); }
-ustring &ustring::operator+=(const unsigned short *ws) { return append(ws); }
-ustring &ustring::operator+=(unsigned short unit) { return append(unit, 1); }
+ustring &ustring::operator+=(const char *s) {
+    return append(s);
+}
+ustring &ustring::operator+=(const std::string &s) {
+    return append(s, 0, npos);
+}
+ustring &ustring::operator+=(const ustring &s) {
+    return append(s, 0, npos);
+}
+ustring &ustring::operator+=(char c) {
+    return append(c, 1);
+}
+ustring &ustring::operator+=(const unsigned short *ws) {
+    return append(ws);
+}
+ustring &ustring::operator+=(unsigned short unit) {
+    return append(unit, 1);
+}
 
 // ---------------------------------------------------------------------------------------------
 // Byte replacement and trimming
@@ -395,18 +455,21 @@ ustring &ustring::operator+=(unsigned short unit) { return append(unit, 1); }
 ustring &ustring::replace(char from, char to) {
     const size_type end = std::strlen(data);
     for (size_type i = 0; i < end; ++i) {
-        if (data[i] == from) data[i] = to;
+        if (data[i] == from)
+            data[i] = to;
     }
     drop_utf16();
     return *this;
 }
 
 ustring &ustring::ltrim(const char *set) {
-    if (data_len == 0 || *set == 0) return *this;
+    if (data_len == 0 || *set == 0)
+        return *this;
     const ByteSet members(set);
     size_type first = 0;
     while (data[first] != 0 && members.contains(data[first])) ++first;
-    if (first == 0) return *this;
+    if (first == 0)
+        return *this;
     const size_type rest = std::strlen(data + first);
     std::memmove(data, data + first, rest);
     data[rest] = 0;
@@ -416,11 +479,13 @@ ustring &ustring::ltrim(const char *set) {
 }
 
 ustring &ustring::rtrim(const char *set) {
-    if (data_len == 0 || *set == 0) return *this;
+    if (data_len == 0 || *set == 0)
+        return *this;
     const ByteSet members(set);
     size_type end = data_len;
     while (end > 0 && members.contains(data[end - 1])) --end;
-    if (end == data_len) return *this;
+    if (end == data_len)
+        return *this;
     data[end] = 0;
     data_len = end;
     drop_utf16();
@@ -436,85 +501,102 @@ ustring &ustring::trim(const char *set) {
     return ltrim(set).rtrim(set);
 }
 
-ustring &ustring::ltrim(const ustring &set) { return ltrim(set.data); }
-ustring &ustring::rtrim(const ustring &set) { return rtrim(set.data); }
-ustring &ustring::trim(const ustring &set) { return trim(set.data); }
+ustring &ustring::ltrim(const ustring &set) {
+    return ltrim(set.data);
+}
+ustring &ustring::rtrim(const ustring &set) {
+    return rtrim(set.data);
+}
+ustring &ustring::trim(const ustring &set) {
+    return trim(set.data);
+}
 
 // ---------------------------------------------------------------------------------------------
 // Searching
 
 ustring::size_type ustring::forward_start(size_type pos) const {
-    if (pos >= data_len || data[pos] == 0) return npos;
+    if (pos >= data_len || data[pos] == 0)
+        return npos;
     return pos;
 }
 
 ustring::size_type ustring::backward_start(size_type pos) const {
-    if (data_len == 0) return npos;
+    if (data_len == 0)
+        return npos;
     return pos >= data_len ? data_len - 1 : pos;
 }
 
 ustring::size_type ustring::find(const char *s, size_type pos) const {
     const size_type start = forward_start(pos);
-    if (start == npos || *s == 0) return start;
+    if (start == npos || *s == 0)
+        return start;
     const char *hit = std::strstr(data + start, s);
     return hit == nullptr ? npos : static_cast<size_type>(hit - data);
 }
 
 ustring::size_type ustring::find_first_of(const char *s, size_type pos) const {
     const size_type start = forward_start(pos);
-    if (start == npos || *s == 0) return npos;
+    if (start == npos || *s == 0)
+        return npos;
     const char *hit = std::strpbrk(data + start, s);
     return hit == nullptr ? npos : static_cast<size_type>(hit - data);
 }
 
 ustring::size_type ustring::find_first_not_of(const char *s, size_type pos) const {
     const size_type start = forward_start(pos);
-    if (start == npos) return npos;
+    if (start == npos)
+        return npos;
     const size_type hit = start + std::strspn(data + start, s);
     return data[hit] == 0 ? npos : hit;
 }
 
 ustring::size_type ustring::rfind(const char *s, size_type pos) const {
     const size_type start = backward_start(pos);
-    if (start == npos || *s == 0) return start;
+    if (start == npos || *s == 0)
+        return start;
     const size_type needle_len = std::strlen(s);
     for (size_type i = start + 1; i-- > 0;) {
         // The text ends in a NUL the needle lacks, so the comparison never runs past it.
-        if (data[i] == s[0] && std::strncmp(data + i, s, needle_len) == 0) return i;
+        if (data[i] == s[0] && std::strncmp(data + i, s, needle_len) == 0)
+            return i;
     }
     return npos;
 }
 
 ustring::size_type ustring::find_last_of(const char *s, size_type pos) const {
     const size_type start = backward_start(pos);
-    if (start == npos || *s == 0) return npos;
+    if (start == npos || *s == 0)
+        return npos;
     const ByteSet members(s);
     for (size_type i = start + 1; i-- > 0;) {
-        if (members.contains(data[i])) return i;
+        if (members.contains(data[i]))
+            return i;
     }
     return npos;
 }
 
 ustring::size_type ustring::find_last_not_of(const char *s, size_type pos) const {
     const size_type start = backward_start(pos);
-    if (start == npos || *s == 0) return start;
+    if (start == npos || *s == 0)
+        return start;
     const ByteSet members(s);
     for (size_type i = start + 1; i-- > 0;) {
-        if (!members.contains(data[i])) return i;
+        if (!members.contains(data[i]))
+            return i;
     }
     return npos;
 }
 
-#define LOXEN_USTRING_SEARCH_FORMS(name)                                                     \
-    ustring::size_type ustring::name(const std::string &s, size_type pos) const {           \
-        return name(s.c_str(), pos);                                                        \
-    }                                                                                       \
-    ustring::size_type ustring::name(const ustring &s, size_type pos) const {               \
-        return name(s.data, pos);                                                           \
-    }                                                                                       \
-    ustring::size_type ustring::name(char c, size_type pos) const {                         \
-        const char needle[2] = {c, 0};                                                      \
-        return name(needle, pos);                                                           \
+#define LOXEN_USTRING_SEARCH_FORMS(name)                                          \
+    ustring::size_type ustring::name(const std::string &s, size_type pos) const { \
+        return name(s.c_str(), pos);                                              \
+    }                                                                             \
+    ustring::size_type ustring::name(const ustring &s, size_type pos) const {     \
+        return name(s.data, pos);                                                 \
+    }                                                                             \
+    ustring::size_type ustring::name(char c, size_type pos) const {               \
+        const char needle[2] = {c, 0};                                            \
+        return name(needle, pos);                                                 \
     }
 
 LOXEN_USTRING_SEARCH_FORMS(find)
@@ -530,7 +612,8 @@ LOXEN_USTRING_SEARCH_FORMS(find_last_not_of)
 // Substring and comparison
 
 ustring ustring::substr(size_type pos, size_type n) const {
-    if (pos > data_len) throw std::out_of_range("substr");
+    if (pos > data_len)
+        throw std::out_of_range("substr");
     const size_type take = std::min(n, data_len - pos);
     ustring result;
     result.assign_bytes(data + pos, strnlen(data + pos, take));
@@ -543,40 +626,67 @@ int ustring::compare(const ustring &a, const ustring &b, bool ignore_case) {
     for (;; ++p, ++q) {
         const int x = ignore_case ? kCaseFold.fold[*p] : *p;
         const int y = ignore_case ? kCaseFold.fold[*q] : *q;
-        if (x != y || x == 0) return x - y;
+        if (x != y || x == 0)
+            return x - y;
     }
 }
 
-int ustring::compare(const ustring &other) const { return compare(*this, other, false); }
+int ustring::compare(const ustring &other) const {
+    return compare(*this, other, false);
+}
 
 int ustring::compare(const ustring &other, size_type n) const {
     const unsigned char *p = reinterpret_cast<const unsigned char *>(data);
     const unsigned char *q = reinterpret_cast<const unsigned char *>(other.data);
     for (size_type i = 0; i < n; ++i) {
-        if (p[i] != q[i] || p[i] == 0) return p[i] - q[i];
+        if (p[i] != q[i] || p[i] == 0)
+            return p[i] - q[i];
     }
     return 0;
 }
 
-bool operator<(const ustring &a, const ustring &b) { return a.compare(b) < 0; }
-bool operator>(const ustring &a, const ustring &b) { return a.compare(b) > 0; }
-bool operator<=(const ustring &a, const ustring &b) { return a.compare(b) <= 0; }
-bool operator>=(const ustring &a, const ustring &b) { return a.compare(b) >= 0; }
-bool operator==(const ustring &a, const ustring &b) { return a.compare(b) == 0; }
-bool operator!=(const ustring &a, const ustring &b) { return a.compare(b) != 0; }
+bool operator<(const ustring &a, const ustring &b) {
+    return a.compare(b) < 0;
+}
+bool operator>(const ustring &a, const ustring &b) {
+    return a.compare(b) > 0;
+}
+bool operator<=(const ustring &a, const ustring &b) {
+    return a.compare(b) <= 0;
+}
+bool operator>=(const ustring &a, const ustring &b) {
+    return a.compare(b) >= 0;
+}
+bool operator==(const ustring &a, const ustring &b) {
+    return a.compare(b) == 0;
+}
+bool operator!=(const ustring &a, const ustring &b) {
+    return a.compare(b) != 0;
+}
 
-ustring operator+(const ustring &a, const ustring &b) { return ustring(a) += b; }
-ustring operator+(const ustring &a, const char *b) { return ustring(a) += b; }
-ustring operator+(const ustring &a, char b) { return ustring(a) += b; }
-ustring operator+(const ustring &a, const unsigned short *b) { return ustring(a) += b; }
-ustring operator+(const ustring &a, unsigned short b) { return ustring(a) += b; }
+ustring operator+(const ustring &a, const ustring &b) {
+    return ustring(a) += b;
+}
+ustring operator+(const ustring &a, const char *b) {
+    return ustring(a) += b;
+}
+ustring operator+(const ustring &a, char b) {
+    return ustring(a) += b;
+}
+ustring operator+(const ustring &a, const unsigned short *b) {
+    return ustring(a) += b;
+}
+ustring operator+(const ustring &a, unsigned short b) {
+    return ustring(a) += b;
+}
 
 // ---------------------------------------------------------------------------------------------
 // Normalisation and validity
 
 ustring ustring::normalize(const ustring &text, normalization_form form) {
     ustring result;
-    if (text.empty()) return result;
+    if (text.empty())
+        return result;
     UErrorCode err = U_ZERO_ERROR;
     const UNormalizer2 *normalizer = nullptr;
     if (form == NFC || form == NFD) {
@@ -592,7 +702,8 @@ ustring ustring::normalize(const ustring &text, normalization_form form) {
     const unsigned short *source = text.c_str_utf16();
     err = U_ZERO_ERROR;
     int32_t units = unorm2_normalize(normalizer, source, -1, nullptr, 0, &err);
-    if (units < 0) units = 0;
+    if (units < 0)
+        units = 0;
     result.reserve_units(static_cast<size_type>(units) + 1);
     err = U_ZERO_ERROR;
     units = unorm2_normalize(normalizer, source, -1, result.wdata, icu_capacity(result.wdata_cap),
@@ -608,10 +719,13 @@ ustring ustring::normalize(const ustring &text, normalization_form form) {
     return result;
 }
 
-ustring ustring::normalize(normalization_form form) const { return normalize(*this, form); }
+ustring ustring::normalize(normalization_form form) const {
+    return normalize(*this, form);
+}
 
 bool ustring::is_valid(const ustring &text) {
-    if (text.empty()) return true;
+    if (text.empty())
+        return true;
     UErrorCode err = U_ZERO_ERROR;
     int32_t units = 0;
     u_strFromUTF8(nullptr, 0, &units, text.data, -1, &err);
@@ -621,7 +735,9 @@ bool ustring::is_valid(const ustring &text) {
 // ---------------------------------------------------------------------------------------------
 // Streams
 
-std::ostream &operator<<(std::ostream &os, const ustring &s) { return os << s.c_str(); }
+std::ostream &operator<<(std::ostream &os, const ustring &s) {
+    return os << s.c_str();
+}
 
 std::istream &operator>>(std::istream &is, ustring &s) {
     std::string word;

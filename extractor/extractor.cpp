@@ -32,8 +32,10 @@ struct ArchiveGuard {
     ArchiveGuard(const ArchiveGuard &) = delete;
     ArchiveGuard &operator=(const ArchiveGuard &) = delete;
     ~ArchiveGuard() {
-        if (reader) archive_read_free(reader);
-        if (writer) archive_write_free(writer);
+        if (reader)
+            archive_read_free(reader);
+        if (writer)
+            archive_write_free(writer);
     }
 };
 
@@ -84,7 +86,8 @@ int ResolveTarget(const ustring &target, ustring &resolved) {
     const std::filesystem::path path(target.c_str());
     std::filesystem::create_directories(path, error);
     std::filesystem::path canonical;
-    if (!error) canonical = std::filesystem::canonical(path, error);
+    if (!error)
+        canonical = std::filesystem::canonical(path, error);
     if (error) {
         LOX_LOG(ERROR, "extractor_debug", "extractor", "Failed to prepare target '%s' ('%s')",
                 target.c_str(), error.message().c_str());
@@ -98,10 +101,12 @@ int ResolveTarget(const ustring &target, ustring &resolved) {
 // left alone, the link target would resolve against the current directory.
 bool PlaceUnder(archive_entry *entry, const ustring &root) {
     const char *path = archive_entry_pathname(entry);
-    if (!path) return false;
+    if (!path)
+        return false;
     archive_entry_set_pathname(entry, (root + "/" + path).c_str());
     const char *link_target = archive_entry_hardlink(entry);
-    if (link_target) archive_entry_set_hardlink(entry, (root + "/" + link_target).c_str());
+    if (link_target)
+        archive_entry_set_hardlink(entry, (root + "/" + link_target).c_str());
     return true;
 }
 
@@ -112,7 +117,8 @@ int WriteEntries(archive *reader, archive *writer, const ustring &root, int tota
     for (;;) {
         archive_entry *entry = nullptr;
         const int status = archive_read_next_header(reader, &entry);
-        if (status == ARCHIVE_EOF) return 0;
+        if (status == ARCHIVE_EOF)
+            return 0;
         if (status != ARCHIVE_OK) {
             LOX_LOG(ERROR, "extractor_debug", "extractor", "archive_read_next_header failed: '%s'",
                     ErrorText(reader));
@@ -129,8 +135,8 @@ int WriteEntries(archive *reader, archive *writer, const ustring &root, int tota
         }
         relay->UpdateProgress(total, ++done);
         if (archive_write_finish_entry(writer) != ARCHIVE_OK) {
-            LOX_LOG(ERROR, "extractor_debug", "extractor", "archive_write_finish_entry failed: '%s'",
-                    ErrorText(writer));
+            LOX_LOG(ERROR, "extractor_debug", "extractor",
+                    "archive_write_finish_entry failed: '%s'", ErrorText(writer));
             return -1;
         }
     }
@@ -142,9 +148,13 @@ Extractor::Extractor() = default;
 
 Extractor::~Extractor() = default;
 
-void Extractor::SetTarget(const ustring &path) { target = path; }
+void Extractor::SetTarget(const ustring &path) {
+    target = path;
+}
 
-void Extractor::SetSource(const ustring &path) { source = path; }
+void Extractor::SetSource(const ustring &path) {
+    source = path;
+}
 
 int Extractor::Extract() {
     if (source.empty() || target.empty()) {
@@ -163,11 +173,13 @@ int Extractor::Extract() {
         return -1;
     }
     ustring root;
-    if (ResolveTarget(target, root) != 0) return -1;
+    if (ResolveTarget(target, root) != 0)
+        return -1;
 
     ArchiveGuard handles;
     handles.reader = archive_read_new();
-    if (handles.reader) handles.writer = archive_write_disk_new();
+    if (handles.reader)
+        handles.writer = archive_write_disk_new();
     if (!handles.reader || !handles.writer) {
         LOX_LOG(ERROR, "extractor_debug", "extractor", "Allocate extractor failed");
         return -1;
@@ -184,7 +196,8 @@ int Extractor::Extract() {
 int Extractor::Count() {
     ArchiveGuard handles;
     handles.reader = OpenForWalk(source, target);
-    if (!handles.reader) return -1;
+    if (!handles.reader)
+        return -1;
     int count = 0;
     archive_entry *entry = nullptr;
     while (archive_read_next_header(handles.reader, &entry) == ARCHIVE_OK) {
@@ -197,7 +210,8 @@ int Extractor::Count() {
 int Extractor::List() {
     ArchiveGuard handles;
     handles.reader = OpenForWalk(source, target);
-    if (!handles.reader) return -1;
+    if (!handles.reader)
+        return -1;
     archive_entry *entry = nullptr;
     while (archive_read_next_header(handles.reader, &entry) == ARCHIVE_OK) {
         const char *path = archive_entry_pathname(entry);
@@ -218,7 +232,8 @@ int Extractor::copy_data(archive *reader, archive *writer) {
         size_t size = 0;
         la_int64_t offset = 0;
         const int status = archive_read_data_block(reader, &block, &size, &offset);
-        if (status == ARCHIVE_EOF) return 0;
+        if (status == ARCHIVE_EOF)
+            return 0;
         if (status != ARCHIVE_OK) {
             LOX_LOG(ERROR, "extractor_debug", "extractor", "archive_read_data_block failed: '%s'",
                     ErrorText(reader));

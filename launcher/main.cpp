@@ -9,11 +9,11 @@
 
 #include "common/log.h"
 #include "launcher/launcher.h"
-#include "texts/strtable.h"
 #include "service/cloud-service.h"
 #include "telk/brenlocale.h"
 #include "telk/qtsingleapplication.h"
 #include "telk/uipathmanager.h"
+#include "texts/strtable.h"
 
 // Outside any namespace: the macro declares the registration function of the resource tree.
 static void RegisterTexts() {

@@ -4,9 +4,9 @@
 #include <QCloseEvent>
 #include <QIcon>
 
-#include "texts/strtable.h"
 #include "telk/dpiinfo.h"
 #include "telk/uipathmanager.h"
+#include "texts/strtable.h"
 
 namespace {
 

@@ -4,9 +4,9 @@
 
 #include "common/log.h"
 #include "launcher/handler-thread.h"
-#include "texts/strtable.h"
 #include "service/cloud-service.h"
 #include "service/linux/linux-service.h"
+#include "texts/strtable.h"
 
 namespace {
 

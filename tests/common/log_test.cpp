@@ -314,8 +314,7 @@ TEST_F(LoggerTest, MessageTheFileCannotTakeGoesToStandardErrorWhole) {
     Logger::LogMsg(Logger::LEVEL_ERROR, "c", "first %d\n", 1);
     Logger::LogMsg(Logger::LEVEL_ERROR, "c", "second %s\n", "message");
     std::string text = capture.Text();
-    EXPECT_TRUE(MatchesLine(text, "first 1\n[^\n]*second message\n"))
-        << text;
+    EXPECT_TRUE(MatchesLine(text, "first 1\n[^\n]*second message\n")) << text;
     EXPECT_EQ(0, *Logger::log_size);
 }
 

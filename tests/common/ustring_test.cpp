@@ -14,7 +14,9 @@
 
 #if defined(__SANITIZE_ADDRESS__)
 // The allocation-failure tests need a failing malloc instead of an abort.
-extern "C" const char *__asan_default_options() { return "allocator_may_return_null=1"; }
+extern "C" const char *__asan_default_options() {
+    return "allocator_may_return_null=1";
+}
 #endif
 
 namespace {
@@ -29,7 +31,9 @@ Units UnitsOf(const unsigned short *ws) {
     return out;
 }
 
-std::string Bytes(const ustring &s) { return std::string(s.c_str(), s.length()); }
+std::string Bytes(const ustring &s) {
+    return std::string(s.c_str(), s.length());
+}
 
 std::string StderrOf(const std::function<void()> &fn) {
     testing::internal::CaptureStderr();
@@ -282,11 +286,22 @@ TEST(UstringUtf16, AppendAndAssignForms) {
 TEST(UstringUtf16, SelfCases) {
     ustring s("ab\xC3\xA9");
     s.append(s.c_str_utf16());
-    EXPECT_EQ("ab\xC3\xA9" "ab\xC3\xA9", Bytes(s));
+    EXPECT_EQ(
+        "ab\xC3\xA9"
+        "ab\xC3\xA9",
+        Bytes(s));
     s.append(s.c_str_utf16(), 1);
-    EXPECT_EQ("ab\xC3\xA9" "ab\xC3\xA9" "a", Bytes(s));
+    EXPECT_EQ(
+        "ab\xC3\xA9"
+        "ab\xC3\xA9"
+        "a",
+        Bytes(s));
     s.assign(s.c_str_utf16());
-    EXPECT_EQ("ab\xC3\xA9" "ab\xC3\xA9" "a", Bytes(s));
+    EXPECT_EQ(
+        "ab\xC3\xA9"
+        "ab\xC3\xA9"
+        "a",
+        Bytes(s));
     s.assign(s.c_str_utf16(), 3);
     EXPECT_EQ("ab\xC3\xA9", Bytes(s));
 }
@@ -349,13 +364,12 @@ TEST(UstringUtf16, NormalizeComposesAndDecomposes) {
     EXPECT_EQ(3u, back.length());
     EXPECT_EQ(Units({'e', 0x301}), UnitsOf(back.c_str_utf16()));
     EXPECT_EQ("", Bytes(ustring().normalize(ustring::NFC)));
-    EXPECT_EQ("Amélie/Å", Bytes(ustring::normalize(ustring("Ame\xCC\x81lie/A\xCC\x8A"),
-                                                   ustring::NFC)));
+    EXPECT_EQ("Amélie/Å",
+              Bytes(ustring::normalize(ustring("Ame\xCC\x81lie/A\xCC\x8A"), ustring::NFC)));
 
     std::string result;
-    const std::string err = StderrOf([&] {
-        result = Bytes(ustring::normalize(ustring("\xC3\x28"), ustring::NFC));
-    });
+    const std::string err =
+        StderrOf([&] { result = Bytes(ustring::normalize(ustring("\xC3\x28"), ustring::NFC)); });
     EXPECT_EQ("", result);
     EXPECT_EQ("Warning: u_strFromUTF8: error code 10 at line 946\n", err);
 }
@@ -549,34 +563,41 @@ struct Model {
     static bool InSet(const std::string &set, char c) { return set.find(c) != std::string::npos; }
     bool MatchesAt(const std::string &needle, std::size_t i) const {
         for (std::size_t k = 0; k < needle.size(); ++k) {
-            if (at(i + k) != needle[k]) return false;
+            if (at(i + k) != needle[k])
+                return false;
         }
         return true;
     }
 
     // kind: 0 find, 1 find_first_of, 2 find_first_not_of
     std::size_t Forward(int kind, const std::string &needle, std::size_t p) const {
-        if (p >= text.size() || text[p] == 0) return npos;
-        if (needle.empty()) return kind == 1 ? npos : p;
+        if (p >= text.size() || text[p] == 0)
+            return npos;
+        if (needle.empty())
+            return kind == 1 ? npos : p;
         for (std::size_t i = p; at(i) != 0; ++i) {
             const bool hit = kind == 0   ? MatchesAt(needle, i)
                              : kind == 1 ? InSet(needle, text[i])
                                          : !InSet(needle, text[i]);
-            if (hit) return i;
+            if (hit)
+                return i;
         }
         return npos;
     }
 
     // kind: 0 rfind, 1 find_last_of, 2 find_last_not_of
     std::size_t Backward(int kind, const std::string &needle, std::size_t p) const {
-        if (text.empty()) return npos;
+        if (text.empty())
+            return npos;
         const std::size_t start = (p >= text.size()) ? text.size() - 1 : p;
-        if (needle.empty()) return kind == 1 ? npos : start;
+        if (needle.empty())
+            return kind == 1 ? npos : start;
         for (std::size_t i = start + 1; i-- > 0;) {
             const bool hit = kind == 0   ? MatchesAt(needle, i)
                              : kind == 1 ? InSet(needle, text[i])
                                          : !InSet(needle, text[i]);
-            if (hit) return i;
+            if (hit)
+                return i;
         }
         return npos;
     }
@@ -593,11 +614,16 @@ public:
     }
     std::size_t Position(std::size_t len) {
         switch (Below(6)) {
-            case 0: return npos;
-            case 1: return len;
-            case 2: return len + 1 + Below(3);
-            case 3: return static_cast<std::size_t>(rng_());
-            default: return Below(len + 1);
+            case 0:
+                return npos;
+            case 1:
+                return len;
+            case 2:
+                return len + 1 + Below(3);
+            case 3:
+                return static_cast<std::size_t>(rng_());
+            default:
+                return Below(len + 1);
         }
     }
     std::size_t Below(std::size_t n) { return static_cast<std::size_t>(rng_() % n); }
@@ -606,7 +632,8 @@ private:
     // Mostly a small alphabet so that needles match, sometimes any byte at all.
     char Byte() {
         static const char kAlphabet[] = {'a', 'b', '/', '\0', '\xC3', '\xA9', '\xFF'};
-        if (Below(4) == 0) return static_cast<char>(Below(256));
+        if (Below(4) == 0)
+            return static_cast<char>(Below(256));
         return kAlphabet[Below(sizeof(kAlphabet))];
     }
     std::mt19937 rng_;
@@ -618,7 +645,9 @@ ustring FromBytes(const std::string &bytes) {
     return s;
 }
 
-std::string AsCString(const std::string &bytes) { return std::string(bytes.c_str()); }
+std::string AsCString(const std::string &bytes) {
+    return std::string(bytes.c_str());
+}
 
 TEST(UstringRandomized, SearchesMatchTheReferenceModel) {
     typedef std::size_t (ustring::*ByCString)(const char *, std::size_t) const;

@@ -2,19 +2,18 @@
 
 #include <archive.h>
 #include <archive_entry.h>
+#include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <QSignalSpy>
 #include <string>
 
-#include <gtest/gtest.h>
-
 #include "common/log.h"
-#include "texts/notify_adapter.h"
-#include "texts/strtable.h"
 #include "tests/support/archive_builder.h"
 #include "tests/support/temp_dir.h"
+#include "texts/notify_adapter.h"
+#include "texts/strtable.h"
 
 namespace {
 
@@ -57,9 +56,7 @@ protected:
     }
     int Extract() { return Extract(package, target); }
     std::string Log() const { return PathExists(log_path) ? ReadFile(log_path) : ""; }
-    bool Logged(const std::string &text) const {
-        return Log().find(text) != std::string::npos;
-    }
+    bool Logged(const std::string &text) const { return Log().find(text) != std::string::npos; }
 
     loxtest::TempDir dir;
     const std::string log_path = dir / "extract.log";
@@ -123,7 +120,10 @@ TEST_F(ExtractorTest, ExistingFilesAndLinksAreReplacedNotWrittenThrough) {
     WriteFile(target + "/INFO", "old");
     WriteFile(outside + "/victim", "untouched");
     ASSERT_EQ(0, ::symlink((outside + "/victim").c_str(), (target + "/start").c_str()));
-    ArchiveBuilder(ArchiveKind::TarGz).AddFile("INFO", "new").AddFile("start", "mine").WriteTo(package);
+    ArchiveBuilder(ArchiveKind::TarGz)
+        .AddFile("INFO", "new")
+        .AddFile("start", "mine")
+        .WriteTo(package);
 
     ASSERT_EQ(0, Extract());
 
@@ -317,12 +317,17 @@ TEST_F(ExtractorTest, TargetThatCannotBeCreatedFails) {
     ::chmod(package.c_str(), 0644);
     std::string base = dir.path();
     const int status = loxtest::RunAsNobody(ExtractIntoLockedFolder, &base);
-    if (status < 0) GTEST_SKIP() << "cannot drop to the user nobody here";
+    if (status < 0)
+        GTEST_SKIP() << "cannot drop to the user nobody here";
     EXPECT_EQ(0, status);
 }
 
 TEST_F(ExtractorTest, CountAndListWalkEveryEntry) {
-    ArchiveBuilder(ArchiveKind::Zip).AddDir("d").AddFile("d/a", "1").AddFile("b", "2").WriteTo(package);
+    ArchiveBuilder(ArchiveKind::Zip)
+        .AddDir("d")
+        .AddFile("d/a", "1")
+        .AddFile("b", "2")
+        .WriteTo(package);
     Extractor extractor;
     extractor.SetSource(package.c_str());
     extractor.SetTarget(target.c_str());

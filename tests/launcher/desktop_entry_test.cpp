@@ -9,15 +9,17 @@
 
 namespace {
 
-std::string Quoted(const std::string &text) { return "'" + text + "'"; }
+std::string Quoted(const std::string &text) {
+    return "'" + text + "'";
+}
 
 TEST(DesktopEntryTest, InstalledEntryIsValidAndStartsTheInstalledLauncher) {
     loxtest::TempDir dir;
     const std::string prefix = dir / "opt/Brenthor Loxen";
-    ASSERT_EQ(loxtest::RunShell(Quoted(LOXEN_CMAKE_COMMAND) + " --install " +
-                                Quoted(LOXEN_BUILD_ROOT) + " --prefix " + Quoted(prefix) +
-                                " --component desktop >/dev/null"),
-              0);
+    ASSERT_EQ(
+        loxtest::RunShell(Quoted(LOXEN_CMAKE_COMMAND) + " --install " + Quoted(LOXEN_BUILD_ROOT) +
+                          " --prefix " + Quoted(prefix) + " --component desktop >/dev/null"),
+        0);
 
     const std::string entry = prefix + "/share/applications/brenthor-loxen.desktop";
     EXPECT_EQ(loxtest::RunShell("desktop-file-validate " + Quoted(entry)), 0);

@@ -6,9 +6,9 @@
 #include <string>
 #include <vector>
 
-#include "texts/strtable.h"
 #include "service/cloud-service.h"
 #include "tests/support/temp_dir.h"
+#include "texts/strtable.h"
 
 namespace loxtest {
 

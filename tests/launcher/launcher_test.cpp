@@ -13,10 +13,10 @@
 #include <QTimer>
 
 #include "common/log.h"
-#include "texts/notify_adapter.h"
 #include "telk/dpiinfo.h"
 #include "tests/launcher/fake_service.h"
 #include "tests/support/fake_install.h"
+#include "texts/notify_adapter.h"
 
 namespace loxtest {
 namespace {

@@ -15,10 +15,10 @@
 #include <string>
 
 #include "common/log.h"
-#include "texts/notify_adapter.h"
 #include "service/linux/linux-service.h"
 #include "service/replace-journal.h"
 #include "tests/support/fake_install.h"
+#include "texts/notify_adapter.h"
 
 namespace {
 

@@ -2,11 +2,10 @@
 
 #include <archive.h>
 #include <archive_entry.h>
+#include <gtest/gtest.h>
 #include <sys/stat.h>
 
 #include <memory>
-
-#include <gtest/gtest.h>
 
 namespace loxtest {
 
@@ -16,8 +15,10 @@ using WriteHandle = std::unique_ptr<archive, int (*)(archive *)>;
 using EntryHandle = std::unique_ptr<archive_entry, void (*)(archive_entry *)>;
 
 bool SetKind(archive *writer, ArchiveKind kind) {
-    if (kind == ArchiveKind::Zip) return archive_write_set_format_zip(writer) == ARCHIVE_OK;
-    if (archive_write_set_format_pax_restricted(writer) != ARCHIVE_OK) return false;
+    if (kind == ArchiveKind::Zip)
+        return archive_write_set_format_zip(writer) == ARCHIVE_OK;
+    if (archive_write_set_format_pax_restricted(writer) != ARCHIVE_OK)
+        return false;
     return kind == ArchiveKind::Tar || archive_write_add_filter_gzip(writer) == ARCHIVE_OK;
 }
 
@@ -49,7 +50,8 @@ ArchiveBuilder &ArchiveBuilder::AddSymlink(const std::string &path,
 
 ArchiveBuilder &ArchiveBuilder::AddHardLink(const std::string &path,
                                             const std::string &link_target) {
-    if (kind_ == ArchiveKind::Zip) ADD_FAILURE() << "zip archives hold no hard links";
+    if (kind_ == ArchiveKind::Zip)
+        ADD_FAILURE() << "zip archives hold no hard links";
     entries_.push_back({Type::HardLink, path, link_target, "", 0644});
     return *this;
 }
@@ -66,20 +68,20 @@ void ArchiveBuilder::WriteTo(const std::string &archive_path) const {
         archive_entry_set_mtime(entry.get(), 1700000000, 0);
         archive_entry_set_size(entry.get(), static_cast<la_int64_t>(item.content.size()));
         switch (item.type) {
-        case Type::File:
-            archive_entry_set_filetype(entry.get(), AE_IFREG);
-            break;
-        case Type::Dir:
-            archive_entry_set_filetype(entry.get(), AE_IFDIR);
-            break;
-        case Type::Symlink:
-            archive_entry_set_filetype(entry.get(), AE_IFLNK);
-            archive_entry_set_symlink(entry.get(), item.link_target.c_str());
-            break;
-        case Type::HardLink:
-            archive_entry_set_filetype(entry.get(), AE_IFREG);
-            archive_entry_set_hardlink(entry.get(), item.link_target.c_str());
-            break;
+            case Type::File:
+                archive_entry_set_filetype(entry.get(), AE_IFREG);
+                break;
+            case Type::Dir:
+                archive_entry_set_filetype(entry.get(), AE_IFDIR);
+                break;
+            case Type::Symlink:
+                archive_entry_set_filetype(entry.get(), AE_IFLNK);
+                archive_entry_set_symlink(entry.get(), item.link_target.c_str());
+                break;
+            case Type::HardLink:
+                archive_entry_set_filetype(entry.get(), AE_IFREG);
+                archive_entry_set_hardlink(entry.get(), item.link_target.c_str());
+                break;
         }
         archive_entry_set_perm(entry.get(), static_cast<mode_t>(item.mode));
 

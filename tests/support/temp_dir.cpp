@@ -2,6 +2,7 @@
 
 #include <ftw.h>
 #include <grp.h>
+#include <gtest/gtest.h>
 #include <pwd.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -14,8 +15,6 @@
 #include <sstream>
 #include <vector>
 
-#include <gtest/gtest.h>
-
 namespace loxtest {
 
 namespace {
@@ -23,13 +22,15 @@ namespace {
 int RemoveEntry(const char *path, const struct stat *, int type, struct FTW *) {
     // Make directories writable first so a test that chmod-ed them does not leak them. Never
     // through a link: chmod follows it and would change a file outside the directory.
-    if (type != FTW_SL && type != FTW_SLN) ::chmod(path, 0700);
+    if (type != FTW_SL && type != FTW_SLN)
+        ::chmod(path, 0700);
     ::remove(path);
     return 0;
 }
 
 int MakeWritable(const char *path, const struct stat *st, int type, struct FTW *) {
-    if (type == FTW_D || type == FTW_DNR) ::chmod(path, (st->st_mode & 07777) | 0700);
+    if (type == FTW_D || type == FTW_DNR)
+        ::chmod(path, (st->st_mode & 07777) | 0700);
     return 0;
 }
 
@@ -48,7 +49,8 @@ TempDir::TempDir() {
 }
 
 TempDir::~TempDir() {
-    if (path_.empty()) return;
+    if (path_.empty())
+        return;
     ::nftw(path_.c_str(), MakeWritable, 32, FTW_PHYS);
     ::nftw(path_.c_str(), RemoveEntry, 32, FTW_DEPTH | FTW_PHYS);
 }
@@ -57,7 +59,8 @@ void WriteFile(const std::string &path, const std::string &content) {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
     out << content;
     out.close();
-    if (!out) ADD_FAILURE() << "cannot write " << path;
+    if (!out)
+        ADD_FAILURE() << "cannot write " << path;
 }
 
 std::string ReadFile(const std::string &path) {
@@ -87,10 +90,13 @@ bool PathExists(const std::string &path) {
 
 int RunAsNobody(int (*fn)(void *), void *arg) {
     struct passwd *nobody = ::getpwnam("nobody");
-    if (nobody == nullptr) return -1;
-    if (::geteuid() != 0 && ::geteuid() != nobody->pw_uid) return -1;
+    if (nobody == nullptr)
+        return -1;
+    if (::geteuid() != 0 && ::geteuid() != nobody->pw_uid)
+        return -1;
     pid_t child = ::fork();
-    if (child < 0) return -1;
+    if (child < 0)
+        return -1;
     if (child == 0) {
         if (::geteuid() == 0) {
             if (::setgroups(0, nullptr) != 0 || ::setgid(nobody->pw_gid) != 0 ||
@@ -102,8 +108,10 @@ int RunAsNobody(int (*fn)(void *), void *arg) {
     int status = 0;
     while (::waitpid(child, &status, 0) < 0 && errno == EINTR) {
     }
-    if (!WIFEXITED(status)) return -1;
-    if (WEXITSTATUS(status) == 125) return -1;
+    if (!WIFEXITED(status))
+        return -1;
+    if (WEXITSTATUS(status) == 125)
+        return -1;
     return WEXITSTATUS(status);
 }
 

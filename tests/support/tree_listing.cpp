@@ -1,10 +1,9 @@
 #include "tests/support/tree_listing.h"
 
 #include <dirent.h>
+#include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
-
-#include <gtest/gtest.h>
 
 #include <QCryptographicHash>
 #include <QFile>
