@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <QCloseEvent>
+#include <QElapsedTimer>
 #include <QPointer>
 #include <QProgressBar>
 #include <QPushButton>
@@ -11,6 +12,7 @@
 #include <QSignalSpy>
 #include <QTest>
 #include <QTimer>
+#include <atomic>
 
 #include "common/log.h"
 #include "telk/dpiinfo.h"
@@ -294,10 +296,15 @@ protected:
         QObject::connect(worker.get(), &Worker::sigUpdateProgress, note("UpdateProgress"));
         QObject::connect(worker.get(), &Worker::sigSetLabelText, note("SetLabelText"));
         QObject::connect(worker.get(), &Worker::sigServiceDone, note("ServiceDone"));
-        QSignalSpy done(worker.get(), &Worker::sigServiceDone);
+        // A flag, not QSignalSpy::wait: a signal sent before the wait begins would be missed.
+        std::atomic<bool> done{false};
+        QObject::connect(worker.get(), &Worker::sigServiceDone, [&done] { done = true; });
         worker->StartThread();
         QMetaObject::invokeMethod(worker.get(), "HandleServicce", Qt::QueuedConnection);
-        EXPECT_TRUE(done.wait(30000));
+        QElapsedTimer waited;
+        waited.start();
+        while (!done && waited.elapsed() < 30000) QTest::qWait(10);
+        EXPECT_TRUE(done);
         worker->QuitThread();
         worker->JoinThread();
         return order;
