@@ -26,6 +26,20 @@ TEST_F(VersionTest, TargetRecordTakesTheFourKeysOfTheVersionGroup) {
     EXPECT_TRUE(env.log.Has("): target_version = (2, 3, 121, 9)\n"));
 }
 
+// Read as a list, "121, beta" would pass for build 0 and the copy would never be upgraded.
+TEST_F(VersionTest, BuildThatIsNotAPlainNumberIsReadAsMissingWithAWarning) {
+    for (const char *build : {"121, beta", "12abc"}) {
+        env.fake.WriteTargetInfo(std::string("[Version]\nminor_version=4\nbuild_version=") + build +
+                                 "\n");
+        service.LoadTargetVersion();
+        EXPECT_STREQ(service.target_version.build_version.c_str(), "");
+        EXPECT_STREQ(service.target_version.minor_version.c_str(), "4");
+        EXPECT_TRUE(env.log.Has(std::string("[WARNING] cloud-service(")));
+        EXPECT_TRUE(env.log.Has(std::string("ignoring build_version '") + build + "' in '" +
+                                env.fake.target_info() + "': not a plain number"));
+    }
+}
+
 TEST_F(VersionTest, MissingKeysStayAsTheyWereAndEmptyValuesClearTheirField) {
     env.fake.WriteTargetInfo("[Version]\nmajor_version=1\nminor_version=4\nbuild_version=50\n");
     service.LoadTargetVersion();

@@ -6,8 +6,8 @@
 namespace loxtest {
 
 TmpfsMount::TmpfsMount(const std::string &dir) : dir_(dir) {
-    mounted_ = ::geteuid() == 0 &&
-               ::mount("tmpfs", dir.c_str(), "tmpfs", MS_NOSUID | MS_NODEV, "size=8m,mode=0755") == 0;
+    mounted_ = ::geteuid() == 0 && ::mount("tmpfs", dir.c_str(), "tmpfs", MS_NOSUID | MS_NODEV,
+                                           "size=8m,mode=0755") == 0;
 }
 
 TmpfsMount::~TmpfsMount() {
