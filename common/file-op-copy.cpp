@@ -162,8 +162,7 @@ int RequireRegularSource(int fd, const ustring &path) {
     if (S_ISREG(st.st_mode))
         return 0;
     LOX_LOG(ERROR, "file_op_debug", "file-op",
-            "CopyFile: '%s' is not a regular file (mode %o), not copying it", path.c_str(),
-            static_cast<unsigned>(st.st_mode & S_IFMT));
+            "CopyFile: '%s' is not a regular file, not copying it", path.c_str());
     errno = S_ISDIR(st.st_mode) ? EISDIR : EINVAL;
     return -1;
 }

@@ -74,7 +74,9 @@ int FSMKDirFromRoot(const ustring &target, const ustring &root);
 // -2 when the disk or quota is full, -1 for other failures. The source goes only after the
 // destination is flushed and closed.
 int FSCopy(const ustring &source, const ustring &destination, bool remove_source);
-// -1 bad input, -2 no source, -3 failed, -100 name too long.
+// -1 bad input, -2 no source, -3 failed, -100 name too long. Across file systems a directory
+// is merged into the destination without replacing any file there; the source goes only after
+// the complete copy is on disk, and a failed copy is taken back.
 int FSRename(const ustring &source, const ustring &destination, bool flag);
 // Always recursive; a link is removed, never followed, whatever the spelling of the path.
 // -1 bad input, -3 failed (errno from the failing call).
