@@ -149,15 +149,34 @@ int FlushAndClose(int fd) {
     return 0;
 }
 
-}  // namespace
-
-int FSCopy(const ustring &source, const ustring &destination, bool remove_source) {
-    Descriptor in(OpenForCopy(source, O_RDONLY));
-    if (!in.IsOpen())
+// Links are followed, as for the copy itself. Refused before the destination is touched: a
+// directory would truncate it for nothing, a device or a pipe might never end.
+int RequireRegularSource(int fd, const ustring &path) {
+    struct stat st;
+    if (::fstat(fd, &st) != 0) {
+        file_op::ErrnoKeeper keep;
+        LOX_LOG(ERROR, "file_op_debug", "file-op", "CopyFile: fstat(%s): %s (%d)", path.c_str(),
+                file_op::ErrorText(keep.saved()).c_str(), keep.saved());
         return -1;
-    Descriptor out(OpenForCopy(destination, O_WRONLY | O_CREAT));
+    }
+    if (S_ISREG(st.st_mode))
+        return 0;
+    LOX_LOG(ERROR, "file_op_debug", "file-op",
+            "CopyFile: '%s' is not a regular file, not copying it", path.c_str());
+    errno = S_ISDIR(st.st_mode) ? EISDIR : EINVAL;
+    return -1;
+}
+
+// opened tells whether the destination was opened (with O_EXCL: created) by this call.
+int CopyFile(const ustring &source, const ustring &destination, bool remove_source,
+             int create_flags, bool &opened) {
+    Descriptor in(OpenForCopy(source, O_RDONLY));
+    if (!in.IsOpen() || RequireRegularSource(in.get(), source) != 0)
+        return -1;
+    Descriptor out(OpenForCopy(destination, O_WRONLY | O_CREAT | create_flags));
     if (!out.IsOpen())
         return -1;
+    opened = true;
     if (PrepareDestination(in.get(), out.get(), destination) != 0)
         return -1;
 
@@ -175,4 +194,21 @@ int FSCopy(const ustring &source, const ustring &destination, bool remove_source
     if (!remove_source)
         return 0;
     return ::remove(source.c_str()) == 0 ? 0 : -1;
+}
+
+}  // namespace
+
+int FSCopy(const ustring &source, const ustring &destination, bool remove_source) {
+    bool opened = false;
+    return CopyFile(source, destination, remove_source, 0, opened);
+}
+
+int file_op::CopyToNewFile(const ustring &source, const ustring &destination) {
+    bool created = false;
+    const int status = CopyFile(source, destination, false, O_EXCL, created);
+    if (status != 0 && created) {
+        file_op::ErrnoKeeper keep;
+        ::unlink(destination.c_str());
+    }
+    return status;
 }

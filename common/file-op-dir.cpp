@@ -58,7 +58,15 @@ int FSReadDir(DIR_HANDLE &handle, DIR_ENTRY &entry) {
         errno = EBADF;
         return -1;
     }
+    // Only errno tells the end of the listing from a failure.
+    errno = 0;
     const struct dirent *listed = ::readdir(handle.dir);
+    if (listed == nullptr && errno != 0) {
+        file_op::ErrnoKeeper keep;
+        LOX_LOG(ERROR, "file_op_debug", "file-op", "FSReadDir: Failed to read directory '%s'. %s",
+                handle.path.c_str(), file_op::ErrorText(keep.saved()).c_str());
+        return -1;
+    }
     if (listed == nullptr)
         return 0;
     const ustring name(listed->d_name);

@@ -1,6 +1,7 @@
-// Creating directories, renaming, removing and temporary names.
+// Creating directories, renaming and temporary names.
 
 #include <dirent.h>
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -10,6 +11,8 @@
 #include <cstring>
 #include <memory>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "common/file-op-internal.h"
 #include "common/file-op.h"
@@ -59,17 +62,21 @@ public:
         dir_ = nullptr;
     }
 
-    // visit(name) for every entry but "." and ".."; stops and answers false at its first false.
+    // visit(name) for every entry but "." and ".."; stops and answers false at its first
+    // false, and when the listing fails.
     template <typename Visit>
     bool ForEachChild(Visit visit) {
-        while (struct dirent *entry = ::readdir(dir_)) {
+        for (;;) {
+            errno = 0;
+            const struct dirent *entry = ::readdir(dir_);
+            if (entry == nullptr)
+                return errno == 0;
             const char *name = entry->d_name;
             if (std::strcmp(name, ".") == 0 || std::strcmp(name, "..") == 0)
                 continue;
             if (!visit(name))
                 return false;
         }
-        return true;
     }
 
 private:
@@ -104,19 +111,79 @@ bool MakeComponent(const char *prefix, bool last, bool replace, mode_t mode) {
     return true;
 }
 
-int MoveTreeAcrossDevices(const ustring &source, const ustring &destination, bool flag) {
-    if (FSMKDir(destination, true) != 0)
-        return -3;
+// What a cross-device move has made in the destination, in order, so that a failure can take
+// exactly that back and leave the destination as it was.
+class MadeEntries {
+public:
+    void Add(const ustring &path, bool directory) { made_.push_back({path, directory}); }
+    void TakeBack() {
+        file_op::ErrnoKeeper keep;
+        for (auto entry = made_.rbegin(); entry != made_.rend(); ++entry)
+            entry->second ? ::rmdir(entry->first.c_str()) : ::unlink(entry->first.c_str());
+        made_.clear();
+    }
+
+private:
+    std::vector<std::pair<ustring, bool>> made_;
+};
+
+// Copies the tree into destination, merging into directories already there; an existing file
+// is never overwritten (the copy stops there). Entries other than files and directories
+// cannot cross file systems.
+bool CopyTreeMerging(const ustring &source, const ustring &destination, MadeEntries &made) {
+    _FILE_INFO_tag info;
+    if (GetFileInfo(destination, info) != 0)
+        return false;
+    if (!info.exists) {
+        if (::mkdir(destination.c_str(), kDefaultDirMode) != 0)
+            return false;
+        made.Add(destination, true);
+    } else if (info.type != FS_TYPE_DIR) {
+        errno = EEXIST;
+        return false;
+    }
     DirStream listing(source);
     if (!listing.IsOpen())
-        return -3;
-    const bool moved = listing.ForEachChild([&](const char *name) {
-        return FSRename(ChildPath(source, name), ChildPath(destination, name), flag) == 0;
+        return false;
+    return listing.ForEachChild([&](const char *name) {
+        const ustring from = ChildPath(source, name);
+        const ustring to = ChildPath(destination, name);
+        _FILE_INFO_tag child;
+        if (GetFileInfo(from, child) != 0)
+            return false;
+        if (child.type == FS_TYPE_DIR)
+            return CopyTreeMerging(from, to, made);
+        if (child.type != FS_TYPE_FILE) {
+            errno = EXDEV;
+            return false;
+        }
+        if (file_op::CopyToNewFile(from, to) != 0)
+            return false;
+        made.Add(to, false);
+        return true;
     });
-    listing.Close();
-    if (!moved)
+}
+
+// The files are flushed one by one as they are copied; the new directory entries too.
+bool FlushFileSystemOf(const ustring &path) {
+    const int fd = ::open(path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    const bool flushed = ::syncfs(fd) == 0;
+    file_op::ErrnoKeeper keep;
+    ::close(fd);
+    return flushed;
+}
+
+// The source goes only once the whole copy is complete and on disk; a failed copy takes back
+// what it made, so both sides stay as they were.
+int MoveTreeAcrossDevices(const ustring &source, const ustring &destination) {
+    MadeEntries made;
+    if (!CopyTreeMerging(source, destination, made) || !FlushFileSystemOf(destination)) {
+        made.TakeBack();
         return -3;
-    return ::remove(source.c_str()) == 0 ? 0 : -3;
+    }
+    return FSRemove(source, false) == 0 ? 0 : -3;
 }
 
 }  // namespace
@@ -220,33 +287,10 @@ int FSRename(const ustring &source, const ustring &destination, bool flag) {
         case FS_TYPE_FILE:
             return FSCopy(source, destination, true) < 0 ? -3 : 0;
         case FS_TYPE_DIR:
-            return MoveTreeAcrossDevices(source, destination, flag);
+            return MoveTreeAcrossDevices(source, destination);
         default:
             return -3;
     }
-}
-
-int FSRemove(const ustring &path, bool flag) {
-    if (path.empty())
-        return -1;
-    _FILE_INFO_tag info;
-    if (GetFileInfo(path, info) != 0)
-        return -1;
-    if (!info.exists)
-        return 0;
-    if (info.type != FS_TYPE_DIR)
-        return ::remove(path.c_str()) == 0 ? 0 : -3;
-
-    DirStream listing(path);
-    // A directory that cannot be listed cannot be emptied: that is a failure, not success.
-    if (!listing.IsOpen())
-        return -3;
-    const bool emptied = listing.ForEachChild(
-        [&](const char *name) { return FSRemove(ChildPath(path, name), flag) == 0; });
-    listing.Close();
-    if (!emptied)
-        return -3;
-    return ::remove(path.c_str()) == 0 ? 0 : -3;
 }
 
 int FSMktemp(const ustring &directory, ustring &created_path) {

@@ -87,12 +87,19 @@ bool operator!=(const _FILE_INFO_tag &a, const _FILE_INFO_tag &b) {
 }
 
 int GetFileInfo(const ustring &path, _FILE_INFO_tag &info) {
+    // lstat("link/") would describe the link's target.
+    const std::string entry = file_op::WithoutTrailingSlashes(path.c_str());
     struct stat st;
-    if (::lstat(path.c_str(), &st) != 0) {
+    if (::lstat(entry.c_str(), &st) != 0) {
         if (errno != ENOENT)
             return -1;
         FillMissing(path, info);
         return 0;
+    }
+    // As the system answers for "file/".
+    if (entry.size() != path.length() && !S_ISDIR(st.st_mode) && !S_ISLNK(st.st_mode)) {
+        errno = ENOTDIR;
+        return -1;
     }
     FillFromStatus(path, st, info);
     info.type = TypeFromMode(st.st_mode);

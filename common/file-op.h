@@ -60,7 +60,8 @@ bool FSTimeEqual(long a, long b);
 int FSUTime(const ustring &path, long atime, long mtime);
 int FSChown(const ustring &path, unsigned int uid, unsigned int gid);
 
-// ---- creating, copying, renaming and removing (file-op-modify.cpp)
+// ---- creating, copying, renaming and removing (file-op-modify.cpp, file-op-copy.cpp,
+// file-op-remove.cpp)
 
 // Mode value that keeps 0777 and the process's file-creation mask.
 constexpr unsigned int FS_MKDIR_DEFAULT_MODE = 0xFFFFFFFFu;
@@ -73,10 +74,16 @@ int FSMKDirFromRoot(const ustring &target, const ustring &root);
 // -2 when the disk or quota is full, -1 for other failures. The source goes only after the
 // destination is flushed and closed.
 int FSCopy(const ustring &source, const ustring &destination, bool remove_source);
-// -1 bad input, -2 no source, -3 failed, -100 name too long.
+// -1 bad input, -2 no source, -3 failed, -100 name too long. Across file systems a directory
+// is merged into the destination without replacing any file there; the source goes only after
+// the complete copy is on disk, and a failed copy is taken back.
 int FSRename(const ustring &source, const ustring &destination, bool flag);
-// Always recursive; a link is removed, never followed. -1 bad input, -3 failed.
+// Always recursive; a link is removed, never followed, whatever the spelling of the path.
+// -1 bad input, -3 failed (errno from the failing call).
 int FSRemove(const ustring &path, bool flag);
+// FSRemove for trees the launcher made itself: directories inside that the user owns first
+// get the owner's read, write and search bits, as "chmod -R u+w" before "rm -rf".
+int FSRemoveOwnTree(const ustring &path);
 int FSMktemp(const ustring &directory, ustring &created_path);
 int FSCreateTempPath(const ustring &directory, ustring &new_path);
 
@@ -99,7 +106,8 @@ struct DIR_ENTRY {
 };
 
 int FSOpenDir(const ustring &path, int flags, DIR_HANDLE &handle);
-// 1 an entry, 0 no more entries, -1 failure. "." and ".." are returned too.
+// 1 an entry, 0 no more entries, -1 failure (the listing failed, or the information of
+// FS_DIR_WITH_INFO). "." and ".." are returned too.
 int FSReadDir(DIR_HANDLE &handle, DIR_ENTRY &entry);
 void FSCloseDir(DIR_HANDLE &handle);
 int FSCreateSymbolicLink(const ustring &target, const ustring &link_path);

@@ -369,12 +369,12 @@ int Logger::Rotate() {
 
     CloseOwnStream(log_fp);
     log_fp = nullptr;
-    if (std::rename(log_path.c_str(), RotatedName(log_path, 0).c_str()) != 0)
+    // A live file that another process moved or deleted meanwhile cannot be renamed; the
+    // path is opened anew all the same, so that logging goes on.
+    const bool moved = std::rename(log_path.c_str(), RotatedName(log_path, 0).c_str()) == 0;
+    log_fp = std::fopen(log_path.c_str(), "a");
+    if (!moved || log_fp == nullptr)
         return -1;
-    FILE *stream = std::fopen(log_path.c_str(), "a");
-    if (stream == nullptr)
-        return -1;
-    log_fp = stream;
     if (log_rotated_count_shared != nullptr)
         ++*log_rotated_count_shared;
     ++log_rotated_count_private;

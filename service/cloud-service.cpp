@@ -1,32 +1,11 @@
 #include "service/cloud-service.h"
 
 #include <QDir>
-#include <QSettings>
-#include <QVariant>
 
 #include "common/file-op.h"
 #include "common/log.h"
 #include "service/registry-path.h"
-
-namespace {
-
-void ReadKey(const QSettings &settings, const char *key, ustring &field) {
-    if (settings.contains(QString::fromLatin1(key)))
-        field = settings.value(QString::fromLatin1(key)).toString().toUtf8().constData();
-}
-
-// Fills the fields that the file's Version group holds; other fields keep their values.
-void LoadVersionFile(const ustring &path, Service::VersionInfo &info) {
-    QSettings settings(QString::fromUtf8(path.c_str()), QSettings::IniFormat);
-    settings.setIniCodec("UTF-8");
-    settings.beginGroup(QStringLiteral("Version"));
-    ReadKey(settings, "major_version", info.major_version);
-    ReadKey(settings, "minor_version", info.minor_version);
-    ReadKey(settings, "build_version", info.build_version);
-    ReadKey(settings, "icon_overlay_version", info.icon_overlay_version);
-}
-
-}  // namespace
+#include "service/version-file.h"
 
 Service::Service() : timeout(0) {}
 

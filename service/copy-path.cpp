@@ -1,8 +1,25 @@
+#include <sys/stat.h>
+
 #include <cstring>
 
 #include "common/file-op.h"
 #include "common/log.h"
 #include "service/cloud-service.h"
+
+namespace {
+
+// A device or a pipe in the tree (a link to one too) would block the copy or never end; it
+// is no file of an installation, so it is left out.
+bool IsSpecialEntry(const ustring &path) {
+    struct stat st;
+    if (::stat(path.c_str(), &st) != 0 || S_ISREG(st.st_mode) || S_ISDIR(st.st_mode))
+        return false;
+    LOX_LOG(WARNING, "service_debug", "cloud-service",
+            "FSCopyPath: skipping '%s', it is not a regular file", path.c_str());
+    return true;
+}
+
+}  // namespace
 
 int Service::FSCopyPath(const ustring &src, const ustring &dst) {
     LOX_LOG(DEBUG, "service_debug", "cloud-service", "copy from '%s' to '%s'", src.c_str(),
@@ -37,12 +54,15 @@ int Service::FSCopyPath(const ustring &src, const ustring &dst) {
         return 0;
     }
     int ret = 0;
+    int read;
     DIR_ENTRY entry;
-    while (FSReadDir(handle, entry) > 0) {
+    while ((read = FSReadDir(handle, entry)) > 0) {
         if (std::strcmp(entry.name.c_str(), ".") == 0 || std::strcmp(entry.name.c_str(), "..") == 0)
             continue;
         ustring child_src = src + "/" + entry.name;
         ustring child_dst = dst + "/" + entry.name;
+        if (entry.type != FS_TYPE_DIR && IsSpecialEntry(child_src))
+            continue;
         int copied = entry.type == FS_TYPE_DIR ? FSCopyPath(child_src, child_dst)
                                                : FSCopy(child_src, child_dst, false);
         if (copied < 0) {
@@ -52,6 +72,12 @@ int Service::FSCopyPath(const ustring &src, const ustring &dst) {
             ret = -1;
             break;
         }
+    }
+    // A listing that failed is no complete copy.
+    if (read < 0) {
+        LOX_LOG(ERROR, "service_debug", "cloud-service",
+                "FSCopyPath: failed to list '%s', the copy is incomplete", src.c_str());
+        ret = -1;
     }
     FSCloseDir(handle);
     return ret;

@@ -21,8 +21,9 @@ int RemoveAllBut(const ustring &dir, const char *keep) {
     if (FSOpenDir(dir, 0, handle) != 0)
         return -1;
     int ret = 0;
+    int read;
     DIR_ENTRY entry;
-    while (FSReadDir(handle, entry) > 0) {
+    while ((read = FSReadDir(handle, entry)) > 0) {
         const char *name = entry.name.c_str();
         if (std::strcmp(name, ".") == 0 || std::strcmp(name, "..") == 0 ||
             std::strcmp(name, keep) == 0)
@@ -31,7 +32,7 @@ int RemoveAllBut(const ustring &dir, const char *keep) {
             ret = -1;
     }
     FSCloseDir(handle);
-    return ret;
+    return read < 0 ? -1 : ret;
 }
 
 }  // namespace
@@ -39,7 +40,7 @@ int RemoveAllBut(const ustring &dir, const char *keep) {
 void Service::RemoveAgedFolders() {
     ustring path = RegistryPath("user_nimbrel_path") + "/app";
     LOX_LOG(INFO, "service_debug", "cloud-service", "removing aged app folder %s", path.c_str());
-    FSRemove(path, false);
+    FSRemoveOwnTree(path);
 }
 
 void Service::MigrateService() {
@@ -63,7 +64,10 @@ void Service::MigrateService() {
         // The data that failed to move exists nowhere else.
         LOX_LOG(NOTE, "service_debug", "cloud-service", "keeping legacy data folder '%s'",
                 legacy_data.c_str());
-        if (RemoveAllBut(legacy_root, "data") != 0)
+        // A linked root: only the link is ours to remove, never what it points to.
+        _FILE_INFO_tag root;
+        const bool linked = GetFileInfo(legacy_root, root) == 0 && root.type == FS_TYPE_LINK;
+        if ((linked ? FSRemove(legacy_root, false) : RemoveAllBut(legacy_root, "data")) != 0)
             LOX_LOG(ERROR, "service_debug", "cloud-service",
                     "Failed to remove old .Nimbrel folder");
         return;

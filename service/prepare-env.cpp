@@ -13,6 +13,7 @@
 #include "service/cloud-service.h"
 #include "service/registry-path.h"
 #include "service/replace-journal.h"
+#include "service/version-file.h"
 
 namespace {
 
@@ -29,28 +30,49 @@ int FlushFileSystem(const ustring &dir) {
     return ret;
 }
 
-// Puts the old installation back under the application name, over whatever is there.
+// Puts the old installation back under the application name, over whatever is there. A
+// failure says what blocks it and where the intact old installation is, on every run.
 int RestoreBackup(const ustring &app, const ustring &backup) {
-    if (FSRemove(app, false) == 0 && FSRename(backup, app, false) == 0)
-        return 0;
-    LOX_LOG(ERROR, "service_debug", "cloud-service",
-            "failed to restore old installation '%s' -> '%s': %s", backup.c_str(), app.c_str(),
-            std::strerror(errno));
-    return -1;
+    if (FSRemoveOwnTree(app) != 0) {
+        LOX_LOG(ERROR, "service_debug", "cloud-service",
+                "cannot restore the old installation: failed to remove '%s': %s; the old "
+                "installation is intact in '%s'",
+                app.c_str(), std::strerror(errno), backup.c_str());
+        return -1;
+    }
+    if (FSRename(backup, app, false) != 0) {
+        LOX_LOG(ERROR, "service_debug", "cloud-service",
+                "cannot restore the old installation: failed to move '%s' back to '%s': %s; the "
+                "old installation is intact in '%s'",
+                backup.c_str(), app.c_str(), std::strerror(errno), backup.c_str());
+        return -1;
+    }
+    return 0;
 }
 
 // A partial tree could pass for an installation, so nothing of it may stay.
 int RemoveIncomplete(const ustring &app) {
-    if (FSRemove(app, false) == 0)
+    if (FSRemoveOwnTree(app) == 0)
         return 0;
     LOX_LOG(ERROR, "service_debug", "cloud-service",
             "failed to remove incomplete installation '%s': %s", app.c_str(), std::strerror(errno));
     return -1;
 }
 
-void RemoveBackupNames(const ustring &app, int n) {
-    for (int m = 0; m <= n; ++m) {
-        FSRemove(GetAppBackupDir(app, m), false);
+// 0, or -1 when something of it stayed (logged with the reason).
+int RemoveBackup(const ustring &backup) {
+    if (FSRemoveOwnTree(backup) == 0)
+        return 0;
+    LOX_LOG(WARNING, "service_debug", "cloud-service", "cannot remove old backup '%s': %s",
+            backup.c_str(), std::strerror(errno));
+    return -1;
+}
+
+// Once the new installation is complete every backup name is stale, also those above this
+// run's number: none is left to pile up.
+void RemoveBackupNames(const ustring &app) {
+    for (int m = 0; m < kAppBackupNames; ++m) {
+        RemoveBackup(GetAppBackupDir(app, m));
         NotifyReplaceStep("backup-removed");
     }
 }
@@ -81,7 +103,7 @@ int FinishInterruptedReplacement(const ustring &app, ReplaceJournal &journal) {
             // Without the backup a rollback already put the old installation back.
             break;
         case ReplaceJournal::STEP_CLEANUP:
-            RemoveBackupNames(app, n);
+            RemoveBackupNames(app);
             break;
         case ReplaceJournal::STEP_UNKNOWN:
             LOX_LOG(WARNING, "service_debug", "cloud-service",
@@ -96,6 +118,9 @@ int FinishInterruptedReplacement(const ustring &app, ReplaceJournal &journal) {
 int BackupApp(const ustring &app, ReplaceJournal &journal, ustring &backup, int &n) {
     for (n = 0;;) {
         backup = GetAppBackupDir(app, n);
+        // A backup that an earlier run could not remove is stale: the journal is gone.
+        if (IsFileExist(backup, false))
+            RemoveBackup(backup);
         if (journal.Record(ReplaceJournal::STEP_BACKUP, n) != 0) {
             journal.Remove();
             return -1;
@@ -120,15 +145,26 @@ int BackupApp(const ustring &app, ReplaceJournal &journal, ustring &backup, int 
     return -1;
 }
 
-int RollBack(const ustring &app, ReplaceJournal &journal, const ustring &backup) {
+// extracted: the package was extracted completely, but could not be flushed to disk.
+int RollBack(const ustring &app, ReplaceJournal &journal, const ustring &backup, bool extracted) {
     int ret;
     if (backup.empty()) {
-        LOX_LOG(ERROR, "service_debug", "cloud-service",
-                "Failed to extract package, and no old installation to rollback");
+        if (extracted)
+            LOX_LOG(ERROR, "service_debug", "cloud-service",
+                    "Extracted package could not be flushed to disk, and no old installation "
+                    "to rollback");
+        else
+            LOX_LOG(ERROR, "service_debug", "cloud-service",
+                    "Failed to extract package, and no old installation to rollback");
         ret = RemoveIncomplete(app);
     } else {
-        LOX_LOG(ERROR, "service_debug", "cloud-service",
-                "Failed to extract package, rollback to old installation");
+        if (extracted)
+            LOX_LOG(ERROR, "service_debug", "cloud-service",
+                    "Extracted package could not be flushed to disk, rollback to old "
+                    "installation");
+        else
+            LOX_LOG(ERROR, "service_debug", "cloud-service",
+                    "Failed to extract package, rollback to old installation");
         ret = RestoreBackup(app, backup);
     }
     // Otherwise the journal stays and the next run finishes the rollback.
@@ -147,8 +183,35 @@ int RemoveBackups(const ustring &app, ReplaceJournal &journal, int n) {
     NotifyReplaceStep("cleanup-recorded");
     LOX_LOG(INFO, "service_debug", "cloud-service",
             "user installation is ready, removing backup app");
-    RemoveBackupNames(app, n);
+    RemoveBackupNames(app);
     return journal.Remove();
+}
+
+// The journal lives beside the application directory, so its parent comes first.
+int PrepareFirstInstall(const ustring &app, ReplaceJournal &journal) {
+    if (FSMKDir(FSParentPath(app), true) != 0)
+        LOX_LOG(ERROR, "service_debug", "cloud-service", "failed to create folder: '%s'",
+                app.c_str());
+    else if (journal.Record(ReplaceJournal::STEP_EXTRACT, -1) == 0)
+        return 0;
+    LOX_LOG(ERROR, "service_debug", "cloud-service",
+            "Failed to extract package, and no old installation to rollback");
+    return -1;
+}
+
+// An interrupted replacement forces a new one whatever the builds say; but a package that is
+// now older than the installation the recovery put back must not replace it.
+bool IsNewerThanPackage(const ustring &app, const Service::VersionInfo &target) {
+    Service::VersionInfo kept;
+    LoadVersionFile(app + "/INFO", kept);
+    if (target.build_version.empty() || kept.build_version.empty() ||
+        ::access(RegistryPath("user_brenthor_loxen_ui_path").c_str(), F_OK) != 0 ||
+        BuildNumber(kept.build_version) <= BuildNumber(target.build_version))
+        return false;
+    LOX_LOG(NOTE, "service_debug", "cloud-service",
+            "keeping the installation put back in '%s' (build %s): the package's build %s is older",
+            app.c_str(), kept.build_version.c_str(), target.build_version.c_str());
+    return true;
 }
 
 }  // namespace
@@ -176,21 +239,24 @@ int Service::PrepareUserEnv() {
         return -1;
     }
     ReplaceJournal journal(app);
+    const bool interrupted = journal.Exists();
     if (FinishInterruptedReplacement(app, journal) != 0)
         return -1;
+    if (interrupted && IsNewerThanPackage(app, target_version))
+        return 0;
 
     ustring backup;
     int n = 0;
     if (IsFileExist(app, false)) {
         if (BackupApp(app, journal, backup, n) != 0)
             return -1;
-    } else if (FSMKDir(FSParentPath(app), true) != 0 ||
-               journal.Record(ReplaceJournal::STEP_EXTRACT, -1) != 0) {
-        // The journal lives beside the application directory, so its parent comes first.
+    } else if (PrepareFirstInstall(app, journal) != 0) {
         return -1;
     }
-    if (ExtractPackage() != 0 || FlushFileSystem(app) != 0)
-        return RollBack(app, journal, backup);
+    if (ExtractPackage() != 0)
+        return RollBack(app, journal, backup, false);
+    if (FlushFileSystem(app) != 0)
+        return RollBack(app, journal, backup, true);
     NotifyReplaceStep("extracted");
     return RemoveBackups(app, journal, n);
 }

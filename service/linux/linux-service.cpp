@@ -5,32 +5,20 @@
 #include <QProcess>
 #include <QString>
 #include <QStringList>
-#include <cctype>
-#include <climits>
+#include <cstdio>
 
 #include "common/log.h"
 #include "service/linux/client-stop.h"
 #include "service/registry-path.h"
+#include "service/version-file.h"
 
 namespace {
 
-// Read as atoi reads it (leading blanks, a sign, digits up to the first other character,
-// 0 without digits), except that a value beyond the int range stops at its limit.
-int BuildNumber(const ustring &text) {
-    const char *p = text.c_str();
-    while (std::isspace(static_cast<unsigned char>(*p))) ++p;
-    bool negative = *p == '-';
-    if (*p == '-' || *p == '+')
-        ++p;
-    long long value = 0;
-    for (; std::isdigit(static_cast<unsigned char>(*p)); ++p) {
-        value = value * 10 + (*p - '0');
-        if (value > static_cast<long long>(INT_MAX) + 1)
-            break;
-    }
-    if (negative)
-        return value > static_cast<long long>(INT_MAX) ? INT_MIN : static_cast<int>(-value);
-    return value > INT_MAX ? INT_MAX : static_cast<int>(value);
+// Until a desktop notification says it, a run that leaves no working client says so on
+// standard error, besides the log.
+void ReportNoClient(const char *why) {
+    LOX_LOG(ERROR, "service_debug", "linux/linux-service", "not starting the client: %s", why);
+    std::fprintf(stderr, "Brenthor Loxen: the client was not started: %s.\n", why);
 }
 
 }  // namespace
@@ -106,8 +94,13 @@ bool LinuxService::PerUserBinPathExist() {
 
 int LinuxService::LaunchPerUserBin() {
     if (IsReplacementPending()) {
-        LOX_LOG(WARNING, "service_debug", "linux/linux-service",
-                "replacement of '%s' did not finish, not starting the client", app_path.c_str());
+        ReportNoClient(
+            "the replacement of the client could not be finished (the previous "
+            "installation is kept beside it, see the log)");
+        return 0;
+    }
+    if (!PerUserBinPathExist()) {
+        ReportNoClient("no client is installed");
         return 0;
     }
     // Program and argument apart: a home directory with a space must not split the path.

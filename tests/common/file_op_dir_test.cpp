@@ -10,6 +10,7 @@
 
 #include "common/file-op.h"
 #include "tests/common/file_op_fixture.h"
+#include "tests/support/readdir_fault.h"
 #include "tests/support/temp_dir.h"
 
 namespace {
@@ -117,6 +118,18 @@ TEST_F(FileDirTest, OpenDirRefusesFilesAndMissingPaths) {
     EXPECT_EQ(-1, FSOpenDir("", 0, handle));
     EXPECT_EQ(nullptr, handle.dir);
     EXPECT_EQ(5, handle.flags);
+}
+
+TEST_F(FileDirTest, FailedListingIsAnErrorNotTheEnd) {
+    DIR_HANDLE handle;
+    ASSERT_EQ(0, FSOpenDir(tmp_.path().c_str(), 0, handle));
+    loxtest::readdir_entries_before_failure = 1;
+    DIR_ENTRY entry;
+    EXPECT_EQ(1, FSReadDir(handle, entry));
+    EXPECT_EQ(-1, FSReadDir(handle, entry));
+    EXPECT_EQ(EIO, errno);
+    loxtest::readdir_entries_before_failure = -1;
+    FSCloseDir(handle);
 }
 
 TEST_F(FileDirTest, ClosedOrNeverOpenedHandleIsHarmless) {

@@ -1,17 +1,31 @@
 // Creating directories, copying, renaming, removing and temporary files.
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <cstring>
+#include <functional>
 #include <string>
 
 #include "common/file-op.h"
 #include "common/tmpnamegen.h"
 #include "tests/common/file_op_fixture.h"
 #include "tests/support/temp_dir.h"
+
+// The test links with --wrap=lstat: a test changes the disk right after the next status call.
+extern "C" int __real_lstat(const char *path, struct stat *st);
+static std::function<void()> after_lstat;
+extern "C" int __wrap_lstat(const char *path, struct stat *st) {
+    const int result = __real_lstat(path, st);
+    const std::function<void()> hook = std::move(after_lstat);
+    after_lstat = nullptr;
+    if (hook)
+        hook();
+    return result;
+}
 
 namespace {
 
@@ -248,11 +262,20 @@ TEST_F(FileModifyTest, CopyOntoTheSourceItselfRefusesInsteadOfWipingIt) {
     EXPECT_EQ("precious", loxtest::ReadFile(At("only")));
 }
 
-TEST_F(FileModifyTest, CopyNeverWaitsOnAFifo) {
+TEST_F(FileModifyTest, CopyRefusesASourceThatIsNotARegularFileBeforeTouchingTheDestination) {
+    loxtest::WriteFile(At("dest"), "kept");
+    loxtest::MakeDirs(At("dir"));
     ASSERT_EQ(0, ::mkfifo(At("fifo").c_str(), 0600));
-    // Nothing writes to it: the copy sees an empty stream at once.
-    EXPECT_EQ(0, FSCopy(At("fifo").c_str(), At("from-fifo").c_str(), false));
-    EXPECT_EQ("", loxtest::ReadFile(At("from-fifo")));
+    ASSERT_EQ(0, ::symlink("fifo", At("to-fifo").c_str()));
+    // A writer that stays open: reading the pipe would wait for ever.
+    const int writer = ::open(At("fifo").c_str(), O_RDWR);
+    for (const std::string &source : {At("dir"), std::string("/dev/null"), At("to-fifo")}) {
+        EXPECT_EQ(-1, FSCopy(source.c_str(), At("dest").c_str(), false)) << source;
+        EXPECT_EQ(-1, FSCopy(source.c_str(), At("new").c_str(), false)) << source;
+    }
+    ::close(writer);
+    EXPECT_EQ("kept", loxtest::ReadFile(At("dest")));
+    EXPECT_FALSE(loxtest::PathExists(At("new")));
     // Nothing reads from it: opening for writing fails instead of blocking.
     loxtest::WriteFile(At("source"), "x");
     EXPECT_EQ(-1, FSCopy(At("source").c_str(), At("fifo").c_str(), false));
@@ -381,6 +404,62 @@ TEST_F(FileModifyTest, RemoveOfATreeLeavesADirectoryLinkedFromInsideAlone) {
     EXPECT_EQ(0, FSRemove(At("tree").c_str(), false));
     EXPECT_FALSE(loxtest::PathExists(At("tree")));
     EXPECT_EQ("outside", loxtest::ReadFile(At("outside/sub/f")));
+}
+
+TEST_F(FileModifyTest, LinkIsNeverFollowedWhateverTheSpelling) {
+    loxtest::MakeDirs(At("outside"));
+    loxtest::WriteFile(At("outside/f"), "x");
+    loxtest::MakeDirs(At("tree"));
+    ASSERT_EQ(0, ::symlink(At("outside").c_str(), At("tree/link").c_str()));
+    _FILE_INFO_tag info;
+    ASSERT_EQ(0, GetFileInfo(At("tree/link/").c_str(), info));
+    EXPECT_EQ(FS_TYPE_LINK, info.type);
+    EXPECT_EQ(-1, GetFileInfo(At("outside/f/").c_str(), info));
+    EXPECT_EQ(-1, FSMKDir(At("tree/link//").c_str(), true));
+    EXPECT_EQ(0, FSRemove(At("tree/link/").c_str(), false));
+    EXPECT_FALSE(loxtest::PathExists(At("tree/link")));
+    EXPECT_EQ("x", loxtest::ReadFile(At("outside/f")));
+}
+
+TEST_F(FileModifyTest, DirectorySwappedForALinkAfterTheCheckIsRemovedAsTheLink) {
+    loxtest::MakeDirs(At("outside"));
+    loxtest::WriteFile(At("outside/f"), "x");
+    loxtest::MakeDirs(At("victim"));
+    after_lstat = [this] {
+        ::rmdir(At("victim").c_str());
+        ::symlink(At("outside").c_str(), At("victim").c_str());
+    };
+    EXPECT_EQ(0, FSRemove(At("victim").c_str(), false));
+    EXPECT_FALSE(loxtest::PathExists(At("victim")));
+    EXPECT_EQ("x", loxtest::ReadFile(At("outside/f")));
+}
+
+TEST_F(FileModifyTest, OwnTreeRemovalOpensTheUsersDirectoriesOnlyInsideTheTree) {
+    fileop_test::OpenForOthers(tmp_);
+    loxtest::MakeDirs(At("mine/tree/ro/deep"));
+    loxtest::WriteFile(At("mine/tree/ro/deep/f"), "x");
+    loxtest::MakeDirs(At("mine/tree/locked/in"));
+    loxtest::MakeDirs(At("mine/outside"));
+    ASSERT_EQ(0, ::symlink(At("mine/outside").c_str(), At("mine/tree/ro/out").c_str()));
+    loxtest::HandToNobody(tmp_.path(), At("mine"));
+    loxtest::MakeDirs(At("mine/theirs/sub"));
+    loxtest::WriteFile(At("mine/theirs/sub/f"), "x");
+    loxtest::ChownToNobody(At("mine/theirs"));
+    for (const char *dir : {"mine/tree/ro/deep", "mine/tree/ro", "mine/outside", "mine/theirs/sub"})
+        ASSERT_EQ(0, ::chmod(At(dir).c_str(), 0555));
+    ASSERT_EQ(0, ::chmod(At("mine/tree/locked").c_str(), 0));
+    const std::string tree = At("mine/tree");
+    const std::string theirs = At("mine/theirs");
+    EXPECT_AS_NOBODY([&] {
+        if (FSRemove(tree.c_str(), false) != -3)
+            return 1;
+        if (FSRemoveOwnTree(tree.c_str()) != 0)
+            return 2;
+        return FSRemoveOwnTree(theirs.c_str()) == -3 ? 0 : 3;
+    });
+    EXPECT_FALSE(loxtest::PathExists(At("mine/tree")));
+    EXPECT_EQ(0555u, ModeOf(At("mine/outside")) & 07777);
+    EXPECT_EQ(0555u, ModeOf(At("mine/theirs/sub")) & 07777);
 }
 
 TEST_F(FileModifyTest, RemoveReportsADirectoryItCannotListOrEmpty) {

@@ -41,18 +41,6 @@ const struct passwd *Nobody() {
     return ::getpwnam("nobody");
 }
 
-void ChownToNobody(const std::string &path) {
-    const struct passwd *nobody = Nobody();
-    if (nobody == nullptr || ::lchown(path.c_str(), nobody->pw_uid, nobody->pw_gid) != 0)
-        ADD_FAILURE() << "cannot give " << path << " to nobody";
-}
-
-void MakePassable(const std::string &dir) {
-    struct stat st;
-    if (::stat(dir.c_str(), &st) != 0 || ::chmod(dir.c_str(), (st.st_mode & 07777) | 0755) != 0)
-        ADD_FAILURE() << "cannot open " << dir << " to others";
-}
-
 std::string ReadIfThere(const std::string &path) {
     std::ifstream in(path, std::ios::binary);
     std::ostringstream text;
@@ -135,21 +123,6 @@ bool EndClient(const std::string &user_path, int wait_ms) {
         return false;
     EndGently({client});
     return true;
-}
-
-void HandToNobody(const std::string &base, const std::string &path) {
-    namespace fs = std::filesystem;
-    ChownToNobody(path);
-    std::error_code error;
-    if (fs::is_directory(fs::symlink_status(path)))
-        for (const auto &entry : fs::recursive_directory_iterator(path, error))
-            ChownToNobody(entry.path().string());
-    for (fs::path dir = fs::path(path).parent_path(); dir.string().size() >= base.size();
-         dir = dir.parent_path()) {
-        MakePassable(dir.string());
-        if (dir == dir.parent_path())
-            break;
-    }
 }
 
 pid_t ClientNamedBy(const std::string &user_path) {

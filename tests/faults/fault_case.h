@@ -58,10 +58,6 @@ bool EndClient(const std::string &user_path, int wait_ms = 10000);
 // The live sample client that the pid file of this per-user tree names, or 0.
 pid_t ClientNamedBy(const std::string &user_path);
 
-// Gives the user "nobody" the tree at path (recursively) and makes every directory above it
-// up to and including base passable.
-void HandToNobody(const std::string &base, const std::string &path);
-
 int CountOf(const std::string &text, const std::string &needle);
 
 // A single-quoted shell word.

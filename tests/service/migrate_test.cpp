@@ -1,8 +1,10 @@
 // The legacy per-user folder: aged application folder removal and data migration.
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include "telk/uipathmanager.h"
 #include "tests/service/service_test_env.h"
+#include "tests/support/tmpfs_mount.h"
 
 namespace {
 
@@ -80,6 +82,46 @@ TEST_F(LegacyFolderTest, RefusedMoveKeepsTheLegacyData) {
     EXPECT_FALSE(PathExists(Legacy("/app")));
     EXPECT_FALSE(PathExists(Legacy("/notes")));
     EXPECT_FALSE(env.log.Has("Failed to remove old .Nimbrel folder"));
+}
+
+TEST_F(LegacyFolderTest, FailedMoveOutOfALinkedLegacyRootRemovesOnlyTheLink) {
+    const std::string target = env.fake.base() + "/nimbrel-elsewhere";
+    MakeDirs(target + "/data");
+    WriteFile(target + "/data/db", "legacy");
+    MakeDirs(target + "/app");
+    WriteFile(target + "/notes", "n");
+    ASSERT_EQ(::symlink(target.c_str(), Legacy().c_str()), 0);
+    MakeDirs(env.fake.data_path());
+    WriteFile(env.fake.data_path() + "/db", "current");
+    const auto before = loxtest::SnapshotTree(target);
+    service.MigrateService();
+    EXPECT_FALSE(PathExists(Legacy()));
+    EXPECT_EQ(loxtest::SnapshotTree(target), before);
+}
+
+// The current root on a file system of its own: the data has to be copied across.
+TEST_F(LegacyFolderTest, CrossDeviceMoveNeverOverwritesAndFailsWithoutLosingEitherSide) {
+    MakeDirs(env.fake.user_path());
+    loxtest::TmpfsMount other(env.fake.user_path());
+    if (!other.mounted())
+        GTEST_SKIP() << "cannot mount a tmpfs here (needs root)";
+    MakeDirs(Legacy("/data/sub"));
+    WriteFile(Legacy("/data/sub/a"), "a");
+    WriteFile(Legacy("/data/db"), "legacy");
+    WriteFile(Legacy("/data/z"), "z");
+    MakeDirs(env.fake.data_path());
+    WriteFile(env.fake.data_path() + "/db", "current");
+    const auto legacy = loxtest::SnapshotTree(Legacy("/data"));
+    const auto current = loxtest::SnapshotTree(env.fake.data_path());
+    service.MigrateService();
+    EXPECT_TRUE(env.log.Has("): Failed to move data to Brenthor Loxen folder\n"));
+    EXPECT_EQ(loxtest::SnapshotTree(Legacy("/data")), legacy);
+    EXPECT_EQ(loxtest::SnapshotTree(env.fake.data_path()), current);
+
+    ::unlink((env.fake.data_path() + "/db").c_str());
+    service.MigrateService();
+    EXPECT_EQ(loxtest::SnapshotTree(env.fake.data_path()), legacy);
+    EXPECT_FALSE(PathExists(Legacy()));
 }
 
 TEST_F(LegacyFolderTest, CurrentRootThatCannotBeCreatedLeavesTheLegacyRootAlone) {

@@ -13,6 +13,7 @@
 #include "common/file-op.h"
 #include "tests/service/service_test_env.h"
 #include "tests/support/archive_builder.h"
+#include "tests/support/readdir_fault.h"
 
 // Every flush the service asks for passes here (the test links with --wrap=syncfs).
 extern "C" int __real_syncfs(int fd);
@@ -54,6 +55,11 @@ using loxtest::PathExists;
 using loxtest::SnapshotTree;
 using loxtest::WriteFile;
 
+int PrepareExpecting(void *expected) {
+    svctest::TestService service;
+    return service.PrepareUserEnv() == *static_cast<int *>(expected) ? 0 : 1;
+}
+
 class PrepareEnvTest : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -78,6 +84,19 @@ protected:
     }
 
     std::map<std::string, std::string> App() const { return SnapshotTree(env.fake.app_path()); }
+
+    // PrepareUserEnv as the user nobody: 0 when it returned expected, -1 when that user is out
+    // of reach here.
+    static int PrepareAsNobody(int expected) {
+        return loxtest::RunAsNobody(PrepareExpecting, &expected);
+    }
+
+    // A directory of root's inside path (made if missing): the user nobody can remove
+    // neither it nor what it holds.
+    static std::string RootsDir(const std::string &path) {
+        MakeDirs(path + "/roots");
+        return path + "/roots";
+    }
 
     svctest::ServiceEnv env;
     svctest::TestService service;
@@ -105,25 +124,29 @@ TEST_F(PrepareEnvTest, ReplacementFlushesTheNewTreeBeforeTheBackupGoes) {
     EXPECT_TRUE(env.log.Has("user installation is ready, removing backup app\n"));
 }
 
-TEST_F(PrepareEnvTest, BlockedBackupNameMovesOnToTheNextNumber) {
+TEST_F(PrepareEnvTest, StaleBackupNameIsClearedBeforeItIsUsed) {
     InstallOld();
     MakeDirs(env.Backup(0) + "/leftover");
     ASSERT_EQ(service.PrepareUserEnv(), 0);
-    EXPECT_EQ(env.log.Count("failed to backup app from '" + env.fake.app_path() + "' -> '" +
-                            env.Backup(0) + "'\n"),
-              1);
+    EXPECT_FALSE(env.log.Has("failed to backup app"));
     EXPECT_EQ(App(), FakeInstall::ClientTree("121"));
     EXPECT_FALSE(PathExists(env.Backup(0)));
     EXPECT_FALSE(PathExists(env.Backup(1)));
 }
 
-TEST_F(PrepareEnvTest, TenBlockedBackupNamesLeaveTheOldInstallationAlone) {
+// Run by an ordinary user, with names another user's files hold.
+TEST_F(PrepareEnvTest, TenBackupNamesThatCannotBeClearedLeaveTheOldInstallationAlone) {
     InstallOld();
-    for (int n = 0; n < 10; ++n) MakeDirs(env.Backup(n) + "/leftover");
+    loxtest::HandToNobody(env.fake.base(), env.fake.user_path());
+    for (int n = 0; n < 10; ++n) WriteFile(RootsDir(env.Backup(n)) + "/leftover", "x");
     auto before = App();
-    EXPECT_EQ(service.PrepareUserEnv(), -1);
+    const int status = PrepareAsNobody(-1);
+    if (status < 0)
+        GTEST_SKIP() << "cannot run as nobody here";
+    EXPECT_EQ(status, 0);
     EXPECT_EQ(App(), before);
     EXPECT_EQ(env.log.Count("[ERROR] cloud-service("), 11);
+    EXPECT_EQ(env.log.Count("[WARNING] cloud-service("), 10);
     for (int n = 0; n < 10; ++n) EXPECT_EQ(env.log.Count("-> '" + env.Backup(n) + "'\n"), 1) << n;
     EXPECT_TRUE(env.log.Has("failed to backup app from '" + env.fake.app_path() + "' -> '" +
                             env.Backup(9) + "' at max retries, exiting\n"));
@@ -139,8 +162,8 @@ TEST_F(PrepareEnvTest, FailedExtractionRestoresTheOldTreeByteForByte) {
     EXPECT_EQ(service.PrepareUserEnv(), -1);
     EXPECT_EQ(App(), before);
     EXPECT_TRUE(env.log.Has("Failed to extract package, rollback to old installation\n"));
-    // The stale lower backup was in the way, not ours to remove on failure.
-    EXPECT_TRUE(PathExists(env.Backup(0) + "/stale"));
+    // The stale backup was cleared for this run's backup, which went back in place.
+    EXPECT_FALSE(PathExists(env.Backup(0)));
     EXPECT_FALSE(PathExists(env.Backup(1)));
     EXPECT_FALSE(PathExists(env.Marker()));
 }
@@ -189,12 +212,18 @@ TEST_F(PrepareEnvTest, FailedFlushKeepsTheOldInstallation) {
     EXPECT_EQ(service.PrepareUserEnv(), -1);
     EXPECT_EQ(App(), before);
     EXPECT_FALSE(PathExists(env.Backup(0)));
+    EXPECT_TRUE(
+        env.log.Has("): Extracted package could not be flushed to disk, rollback to old "
+                    "installation\n"));
+    EXPECT_FALSE(env.log.Has("Failed to extract package"));
 }
 
 TEST_F(PrepareEnvTest, PerUserRootThatIsAFileStaysUntouched) {
     WriteFile(env.fake.user_path(), "not a folder");
     EXPECT_EQ(service.PrepareUserEnv(), -1);
     EXPECT_EQ(loxtest::ReadFile(env.fake.user_path()), "not a folder");
+    EXPECT_TRUE(env.log.Has("): failed to create folder: '" + env.fake.app_path() + "'\n"));
+    EXPECT_TRUE(env.log.Has("): Failed to extract package, and no old installation to rollback\n"));
 }
 
 TEST_F(PrepareEnvTest, DanglingLinkInPlaceOfTheApplicationIsReplaced) {
@@ -205,16 +234,56 @@ TEST_F(PrepareEnvTest, DanglingLinkInPlaceOfTheApplicationIsReplaced) {
     EXPECT_FALSE(PathExists(env.Backup(0)));
 }
 
-int PrepareAsNobody(void *) {
-    svctest::TestService service;
-    return service.PrepareUserEnv() == -1 ? 0 : 1;
+// A user who runs the launcher with an installation that holds read-only directories (vendors
+// ship such trees): no backup piles up, and one that cannot go is reported.
+TEST_F(PrepareEnvTest, ReadOnlyDirectoriesNeitherKeepBackupsNorBlockTheirNames) {
+    InstallOld();
+    MakeDirs(env.fake.app_path() + "/vendor/ro");
+    MakeDirs(env.Backup(1) + "/vendor/ro");
+    loxtest::HandToNobody(env.fake.base(), env.fake.user_path());
+    for (const std::string &tree : {env.fake.app_path(), env.Backup(1)})
+        for (const char *dir : {"/vendor/ro", "/vendor"}) ::chmod((tree + dir).c_str(), 0555);
+    WriteFile(RootsDir(env.Backup(0)) + "/f", "x");
+    const int status = PrepareAsNobody(0);
+    if (status < 0)
+        GTEST_SKIP() << "cannot run as nobody here";
+    ASSERT_EQ(status, 0);
+    EXPECT_EQ(App(), FakeInstall::ClientTree("121"));
+    EXPECT_FALSE(PathExists(env.Backup(1)));
+    EXPECT_EQ(env.log.Count("[WARNING] cloud-service("), 2);
+    EXPECT_EQ(env.log.Count("cannot remove old backup '" + env.Backup(0) + "': Permission denied"),
+              2);
+}
+
+// The partial tree in the way belongs to someone else, so no run can put the old one back.
+TEST_F(PrepareEnvTest, RecoveryThatCannotFinishSaysOnEveryRunWhereTheOldInstallationIs) {
+    env.fake.InstallClient("120");
+    ASSERT_EQ(::rename(env.fake.app_path().c_str(), env.Backup(0).c_str()), 0);
+    WriteFile(env.Marker(), "step=extract\nbackup=0\n");
+    loxtest::HandToNobody(env.fake.base(), env.fake.user_path());
+    WriteFile(RootsDir(env.fake.app_path()) + "/f", "x");
+    const auto backup = SnapshotTree(env.Backup(0));
+    const int status = PrepareAsNobody(-1);
+    if (status < 0)
+        GTEST_SKIP() << "cannot run as nobody here";
+    EXPECT_EQ(status, 0);
+    EXPECT_EQ(PrepareAsNobody(-1), 0);
+    EXPECT_EQ(env.log.Count("[ERROR] cloud-service("), 2);
+    EXPECT_EQ(env.log.Count("cannot restore the old installation: failed to remove '" +
+                            env.fake.app_path() +
+                            "': Permission denied; the old installation "
+                            "is intact in '" +
+                            env.Backup(0) + "'\n"),
+              2);
+    EXPECT_EQ(SnapshotTree(env.Backup(0)), backup);
+    EXPECT_TRUE(PathExists(env.Marker()));
 }
 
 TEST_F(PrepareEnvTest, UnwritablePerUserTreeKeepsTheOldInstallation) {
     InstallOld();
     auto before = App();
     ::chmod(env.fake.base().c_str(), 0755);
-    int status = loxtest::RunAsNobody(PrepareAsNobody, nullptr);
+    const int status = PrepareAsNobody(-1);
     if (status < 0)
         GTEST_SKIP() << "cannot run as nobody here";
     EXPECT_EQ(status, 0);
@@ -275,6 +344,26 @@ TEST_F(CopyPathTest, FailingEntryStopsTheCopy) {
     EXPECT_EQ(service.FSCopyPath(src.c_str(), dst.c_str()), -1);
     EXPECT_TRUE(env.log.Has("FSCopyPath: failed to copy from '" + src + "/sub/dangling' to '" +
                             dst + "/sub/dangling'\n"));
+}
+
+TEST_F(CopyPathTest, EntriesThatAreNotRegularFilesAreSkippedWithAWarning) {
+    MakeDirs(src);
+    WriteFile(src + "/file", "f");
+    ASSERT_EQ(::mkfifo((src + "/fifo").c_str(), 0600), 0);
+    ASSERT_EQ(::symlink("/dev/null", (src + "/device").c_str()), 0);
+    EXPECT_EQ(service.FSCopyPath(src.c_str(), dst.c_str()), 0);
+    EXPECT_EQ(SnapshotTree(dst).size(), 1u);
+    EXPECT_EQ(env.log.Count("[WARNING] cloud-service("), 2);
+    EXPECT_TRUE(env.log.Has("FSCopyPath: skipping '" + src + "/fifo', it is not a regular file\n"));
+}
+
+TEST_F(CopyPathTest, FailedListingFailsTheCopy) {
+    MakeDirs(src);
+    WriteFile(src + "/file", "f");
+    loxtest::readdir_entries_before_failure = 1;
+    EXPECT_EQ(service.FSCopyPath(src.c_str(), dst.c_str()), -1);
+    loxtest::readdir_entries_before_failure = -1;
+    EXPECT_TRUE(env.log.Has("FSCopyPath: failed to list '" + src + "', the copy is incomplete\n"));
 }
 
 struct CopyArgs {

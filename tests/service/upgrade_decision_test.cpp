@@ -48,7 +48,7 @@ INSTANTIATE_TEST_SUITE_P(
         DecisionCase{"120", "121", true, true}, DecisionCase{"121", "121", true, false},
         DecisionCase{"121", "120", true, false}, DecisionCase{kMissing, "5", true, true},
         DecisionCase{kMissing, kMissing, true, false},
-        DecisionCase{kMissing, kMissing, false, true}, DecisionCase{"12abc", "12", true, false},
+        DecisionCase{kMissing, kMissing, false, true}, DecisionCase{"12abc", "12", true, true},
         DecisionCase{"12abc", "13", true, true}, DecisionCase{"abc", "1", true, true},
         DecisionCase{"abc", "0", true, false}, DecisionCase{" +7", "8", true, true},
         DecisionCase{"121", "121", false, true}, DecisionCase{"-3", "0", true, true},

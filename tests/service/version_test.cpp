@@ -26,6 +26,15 @@ TEST_F(VersionTest, TargetRecordTakesTheFourKeysOfTheVersionGroup) {
     EXPECT_TRUE(env.log.Has("): target_version = (2, 3, 121, 9)\n"));
 }
 
+// Read as a list, "121, beta" would pass for build 0 and the copy would never be upgraded.
+TEST_F(VersionTest, BuildThatIsNotAPlainNumberIsReadAsMissingWithAWarning) {
+    env.fake.WriteTargetInfo("[Version]\nminor_version=4\nbuild_version=121, beta\n");
+    service.LoadTargetVersion();
+    EXPECT_STREQ(service.target_version.build_version.c_str(), "");
+    EXPECT_TRUE(env.log.Has("[WARNING] cloud-service("));
+    EXPECT_TRUE(env.log.Has("ignoring build_version '121, beta' in '" + env.fake.target_info()));
+}
+
 TEST_F(VersionTest, MissingKeysStayAsTheyWereAndEmptyValuesClearTheirField) {
     env.fake.WriteTargetInfo("[Version]\nmajor_version=1\nminor_version=4\nbuild_version=50\n");
     service.LoadTargetVersion();

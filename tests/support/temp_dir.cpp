@@ -11,6 +11,7 @@
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <vector>
@@ -113,6 +114,33 @@ int RunAsNobody(int (*fn)(void *), void *arg) {
     if (WEXITSTATUS(status) == 125)
         return -1;
     return WEXITSTATUS(status);
+}
+
+void ChownToNobody(const std::string &path) {
+    const struct passwd *nobody = ::getpwnam("nobody");
+    if (nobody == nullptr || ::lchown(path.c_str(), nobody->pw_uid, nobody->pw_gid) != 0)
+        ADD_FAILURE() << "cannot give " << path << " to nobody";
+}
+
+void MakePassable(const std::string &dir) {
+    struct stat st;
+    if (::stat(dir.c_str(), &st) != 0 || ::chmod(dir.c_str(), (st.st_mode & 07777) | 0755) != 0)
+        ADD_FAILURE() << "cannot open " << dir << " to others";
+}
+
+void HandToNobody(const std::string &base, const std::string &path) {
+    namespace fs = std::filesystem;
+    ChownToNobody(path);
+    std::error_code error;
+    if (fs::is_directory(fs::symlink_status(path)))
+        for (const auto &entry : fs::recursive_directory_iterator(path, error))
+            ChownToNobody(entry.path().string());
+    for (fs::path dir = fs::path(path).parent_path(); dir.string().size() >= base.size();
+         dir = dir.parent_path()) {
+        MakePassable(dir.string());
+        if (dir == dir.parent_path())
+            break;
+    }
 }
 
 }  // namespace loxtest

@@ -31,4 +31,12 @@ bool PathExists(const std::string &path);  // without following a final link
 // (the caller then skips with a reason).
 int RunAsNobody(int (*fn)(void *), void *arg);
 
+// Gives the user "nobody" the entry at path itself (never a link's target).
+void ChownToNobody(const std::string &path);
+// Adds read and search permission for everyone.
+void MakePassable(const std::string &dir);
+// Gives the user "nobody" the tree at path (recursively) and makes every directory above it
+// up to and including base passable.
+void HandToNobody(const std::string &base, const std::string &path);
+
 }  // namespace loxtest
