@@ -1,6 +1,7 @@
 // Replacing the per-user application directory: backup, extraction, rollback, clean-up.
 // A journal beside the directory lets the next run finish a replacement that was cut short.
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -90,6 +91,21 @@ int FinishInterruptedReplacement(const ustring &app, ReplaceJournal &journal) {
             break;
     }
     return ret == 0 ? journal.Remove() : -1;
+}
+
+// A user moves the per-user root to another disk by leaving a link in its place; a link to a
+// folder of this user serves as the root. Anything else takes FSMKDir's checks, and nothing
+// below the root is followed.
+int PrepareUserRoot(const ustring &root) {
+    struct stat st;
+    if (::lstat(root.c_str(), &st) != 0 || !S_ISLNK(st.st_mode))
+        return FSMKDir(root, true);
+    if (::stat(root.c_str(), &st) == 0 && S_ISDIR(st.st_mode) && st.st_uid == ::geteuid())
+        return 0;
+    LOX_LOG(ERROR, "service_debug", "cloud-service",
+            "per-user folder '%s' is a link, but not to a folder of this user: leaving it alone",
+            root.c_str());
+    return -1;
 }
 
 // Moves the application directory to the first free backup name; n is that name's number.
@@ -184,7 +200,7 @@ int Service::PrepareUserEnv() {
     if (IsFileExist(app, false)) {
         if (BackupApp(app, journal, backup, n) != 0)
             return -1;
-    } else if (FSMKDir(FSParentPath(app), true) != 0 ||
+    } else if (PrepareUserRoot(FSParentPath(app)) != 0 ||
                journal.Record(ReplaceJournal::STEP_EXTRACT, -1) != 0) {
         // The journal lives beside the application directory, so its parent comes first.
         return -1;
