@@ -12,6 +12,8 @@
 namespace loxtest {
 namespace {
 
+using Env = ChildProcess::Environment;
+
 int CountOf(const std::string &text, const std::string &needle) {
     int count = 0;
     for (size_t at = text.find(needle); at != std::string::npos; at = text.find(needle, at + 1))
@@ -27,70 +29,56 @@ std::string PrivateDir(const std::string &path) {
 
 // "NAME=value" as the process sees it, or "" when NAME is not set.
 std::string VariableOf(pid_t pid, const std::string &name) {
-    const std::string environ = '\0' + ReadFile("/proc/" + std::to_string(pid) + "/environ");
-    const size_t at = environ.find('\0' + name + '=');
-    return at == std::string::npos ? ""
-                                   : environ.substr(at + 1, environ.find('\0', at + 1) - at - 1);
+    const std::string all = '\0' + ReadFile("/proc/" + std::to_string(pid) + "/environ");
+    const size_t at = all.find('\0' + name + '=');
+    return at == std::string::npos ? "" : all.substr(at + 1, all.find('\0', at + 1) - at - 1);
+}
+
+void ExpectInstalledAndStarted(const LauncherSandbox &box, const LauncherRun &run) {
+    EXPECT_EQ(run.status, 0) << run.out;
+    EXPECT_EQ(ReadFile(box.fake().source_info()), ReadFile(box.fake().target_info()));
+    EXPECT_TRUE(WaitFor([&] { return !box.ClientPids().empty(); })) << "no client started";
 }
 
 class DesktopSetupTest : public ::testing::Test {
 protected:
     const FakeInstall &fake() const { return box.fake(); }
-
-    void ExpectInstalledAndStarted(const LauncherRun &run) const {
-        EXPECT_EQ(run.status, 0) << run.out;
-        EXPECT_EQ(ReadFile(fake().source_info()), ReadFile(fake().target_info()));
-        EXPECT_TRUE(WaitFor([&] { return box.PidFromFile() > 0 && IsAlive(box.PidFromFile()); }))
-            << "the client did not start";
-    }
-
     LauncherSandbox box;
 };
 
 TEST_F(DesktopSetupTest, StartedThroughALinkOrByNameTheTreeIsTheResolvedOne) {
     box.MakePackage("121");
-    const std::string bin = fake().base() + "/usr/bin";
-    MakeDirs(bin);
-    ASSERT_EQ(::symlink(box.launcher().c_str(), (bin + "/brenthor-loxen").c_str()), 0);
+    const std::string link = fake().base() + "/brenthor-loxen";
+    ASSERT_EQ(::symlink(box.launcher().c_str(), link.c_str()), 0);
     const std::string lib_line = "lib path = '" + fake().root() + "/lib/plugins'\n";
 
-    LauncherRun through_link = box.Run({}, {bin + "/brenthor-loxen"});
-    ExpectInstalledAndStarted(through_link);
+    LauncherRun through_link = box.Run({}, {link});
+    ExpectInstalledAndStarted(box, through_link);
     EXPECT_EQ(through_link.out, lib_line);
-
     LauncherRun by_name = box.Run({{"PATH", fake().root() + "/bin:/usr/bin:/bin"}},
                                   {"/usr/bin/env", "loxen-launcher"});
     EXPECT_EQ(by_name.status, 0);
     EXPECT_EQ(by_name.out, lib_line);
 }
 
-// Each case falls back to a platform that works; the client sees the platform variable it was
-// given, not the launcher's own choice.
-TEST_F(DesktopSetupTest, WithoutAUsableDisplayTheRunStillEnds) {
+// The client sees the platform variable the launcher was given, not the launcher's fallback.
+TEST_F(DesktopSetupTest, WithoutAUsableDisplayTheRunEndsOffscreen) {
     const std::string runtime = PrivateDir(fake().base() + "/runtime");
-    const std::vector<std::pair<std::string, ChildProcess::Environment>> cases = {
-        {"no display", {{"QT_QPA_PLATFORM", std::nullopt}, {"DISPLAY", std::nullopt}}},
-        {"dead display", {{"QT_QPA_PLATFORM", std::nullopt}, {"DISPLAY", ":3917"}}},
-        {"wayland without compositor",
-         {{"QT_QPA_PLATFORM", "wayland"}, {"DISPLAY", std::nullopt}, {"XDG_RUNTIME_DIR", runtime}}},
-    };
-    for (const auto &[name, env] : cases) {
-        SCOPED_TRACE(name);
+    const Env base = {{"QT_QPA_PLATFORM", std::nullopt}, {"WAYLAND_DISPLAY", std::nullopt}};
+    for (Env env : {Env{{"DISPLAY", std::nullopt}}, Env{{"DISPLAY", ":3917"}},
+                    Env{{"QT_QPA_PLATFORM", "wayland"},
+                        {"DISPLAY", std::nullopt},
+                        {"XDG_RUNTIME_DIR", runtime}}}) {
+        env.insert(base.begin(), base.end());
         LauncherSandbox case_box;
         case_box.SetAllLevels(5);
         case_box.MakePackage("121");
-        ChildProcess::Environment full = env;
-        full["WAYLAND_DISPLAY"] = std::nullopt;
-
-        LauncherRun run = case_box.Run(full);
-
-        EXPECT_EQ(run.status, 0);
-        EXPECT_EQ(ReadFile(case_box.fake().source_info()), ReadFile(case_box.fake().target_info()));
-        ASSERT_TRUE(WaitFor([&] { return !case_box.ClientPids().empty(); }));
-        EXPECT_EQ(CountOf(case_box.Log(), "[NOTE] main("), 1) << case_box.Log();
-        const auto platform = env.at("QT_QPA_PLATFORM");
+        ExpectInstalledAndStarted(case_box, case_box.Run(env));
+        EXPECT_EQ(CountOf(case_box.Log(), "could not be used, running with 'offscreen'"), 1);
+        const auto given = env.at("QT_QPA_PLATFORM");
+        ASSERT_FALSE(case_box.ClientPids().empty());
         EXPECT_EQ(VariableOf(case_box.ClientPids().front(), "QT_QPA_PLATFORM"),
-                  platform ? "QT_QPA_PLATFORM=" + *platform : "");
+                  given ? "QT_QPA_PLATFORM=" + *given : "");
     }
 }
 
@@ -104,46 +92,39 @@ TEST_F(DesktopSetupTest, WaylandCompositorShowsTheDialogNatively) {
     box.SetAllLevels(6);
     box.MakePackage("121");
 
-    LauncherRun run = box.Run({{"QT_QPA_PLATFORM", "wayland"},
-                               {"WAYLAND_DISPLAY", "loxen-test"},
-                               {"XDG_RUNTIME_DIR", runtime},
-                               {"DISPLAY", std::nullopt}});
-
-    ExpectInstalledAndStarted(run);
-    EXPECT_EQ(CountOf(box.Log(), "progress dialog shown on the 'wayland' display platform"), 1)
-        << box.Log();
+    ExpectInstalledAndStarted(box, box.Run({{"QT_QPA_PLATFORM", "wayland"},
+                                            {"WAYLAND_DISPLAY", "loxen-test"},
+                                            {"XDG_RUNTIME_DIR", runtime},
+                                            {"DISPLAY", std::nullopt}}));
+    EXPECT_EQ(CountOf(box.Log(), "dialog shown on the 'wayland' display platform"), 1);
 }
 
-TEST_F(DesktopSetupTest, LinkedPerUserRootIsInstalledThroughAndKept) {
-    const std::string elsewhere = fake().base() + "/other-disk/BrenthorLoxen";
-    MakeDirs(elsewhere);
-    ASSERT_EQ(::symlink(elsewhere.c_str(), fake().user_path().c_str()), 0);
+// The per-user root moved to another disk, then an application folder linked elsewhere.
+TEST_F(DesktopSetupTest, LinkedPerUserRootIsKeptAndALinkedAppLeavesItsTargetAlone) {
+    const std::string moved = fake().base() + "/other-disk/BrenthorLoxen";
+    MakeDirs(moved);
+    ASSERT_EQ(::symlink(moved.c_str(), fake().user_path().c_str()), 0);
     box.MakePackage("121");
-
-    ExpectInstalledAndStarted(box.Run());
+    ExpectInstalledAndStarted(box, box.Run());
     EXPECT_TRUE(std::filesystem::is_symlink(fake().user_path()));
-    EXPECT_TRUE(PathExists(elsewhere + "/BrenthorLoxen.app/bin/cloud-loxen-ui"));
-}
+    EXPECT_TRUE(std::filesystem::is_directory(moved + "/BrenthorLoxen.app/bin"));
 
-TEST_F(DesktopSetupTest, LinkedApplicationFolderLeavesItsTargetAlone) {
+    box.EndClients();
+    std::filesystem::remove_all(fake().app_path());
     const std::string outside = fake().base() + "/outside-app";
     MakeDirs(outside);
-    MakeDirs(fake().user_path());
     ASSERT_EQ(::symlink(outside.c_str(), fake().app_path().c_str()), 0);
     fake().InstallClient("120");
-    WriteFile(outside + "/notes.txt", "mine");
     const auto before = SnapshotTree(outside);
-    box.MakePackage("121");
-
-    ExpectInstalledAndStarted(box.Run());
+    ExpectInstalledAndStarted(box, box.Run());
     EXPECT_EQ(SnapshotTree(outside), before);
 }
 
 TEST_F(DesktopSetupTest, CLocaleInstallsUtf8NamesByteForByte) {
     const std::string name =
         "share/Gr\xc3\xbc\xc3\x9f"
-        "e-\xe6\x97\xa5\xe6\x9c\xac.txt";
-    // The builder writes the pax header's UTF-8 name only from a UTF-8 character type.
+        "e-\xe6\x97\xa5.txt";
+    // The builder writes a UTF-8 name into the pax header only from a UTF-8 character type.
     std::setlocale(LC_CTYPE, "C.UTF-8");
     fake().WritePackage("121", {{name, "bytes"}});
     std::setlocale(LC_CTYPE, "C");
@@ -152,7 +133,6 @@ TEST_F(DesktopSetupTest, CLocaleInstallsUtf8NamesByteForByte) {
                                {"LC_ALL", std::nullopt},
                                {"LC_CTYPE", std::nullopt},
                                {"LANGUAGE", std::nullopt}});
-
     EXPECT_EQ(run.status, 0);
     EXPECT_EQ(ReadFile(fake().app_path() + "/" + name), "bytes");
     EXPECT_EQ(ReadFile(fake().start_log()), "start\n");
@@ -164,14 +144,12 @@ TEST_F(DesktopSetupTest, OneRunPerHomeWhateverTheRuntimeDirectory) {
     const std::string gate = fake().base() + "/gate";
     WriteFile(gate,
               "#!/bin/sh\ntouch \"$HOME/started\"\n"
-              "for _ in $(seq 1 300); do [ -e \"$HOME/release\" ] && exit 0; sleep 0.1; done\n");
+              "for _ in $(seq 300); do [ -e \"$HOME/release\" ] && exit; sleep 0.1; done\n");
     box.MakePackage("121", {"--start-stop", gate});
     auto first = box.Spawn({{"XDG_RUNTIME_DIR", PrivateDir(fake().base() + "/run-1")}});
     ASSERT_TRUE(WaitFor([&] { return PathExists(fake().home() + "/started"); }));
-
     auto second = box.Spawn({{"XDG_RUNTIME_DIR", PrivateDir(fake().base() + "/run-2")}});
-    auto third = box.Spawn(
-        {{"XDG_RUNTIME_DIR", std::nullopt}, {"TMPDIR", PrivateDir(fake().base() + "/tmp")}});
+    auto third = box.Spawn({{"XDG_RUNTIME_DIR", std::nullopt}, {"TMPDIR", fake().base()}});
     WaitFor([&] { return !IsAlive(second->pid()) && !IsAlive(third->pid()); }, 15000);
     WriteFile(fake().home() + "/release", "");
 

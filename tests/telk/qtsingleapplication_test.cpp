@@ -152,21 +152,6 @@ TEST_F(SingleInstanceTest, ProgramStartedByTheLauncherDoesNotInheritTheClaim) {
     EXPECT_EQ(Answer(*next), "first");
 }
 
-// A lock file that is a link is never opened: the runtime directory holds the lock instead.
-TEST_F(SingleInstanceTest, LinkedLockFileIsNotFollowed) {
-    const std::string elsewhere = tmp_ / "elsewhere";
-    loxtest::WriteFile(elsewhere, "keep");
-    loxtest::MakeDirs(home_ + "/.BrenthorLoxen");
-    ASSERT_EQ(::symlink(elsewhere.c_str(), (home_ + "/.BrenthorLoxen/launcher.lock").c_str()), 0);
-
-    auto first = Start(home_);
-    ASSERT_EQ(Answer(*first), "first");
-    auto second = Start(home_);
-    EXPECT_EQ(Answer(*second), "running");
-    EXPECT_EQ(loxtest::ReadFile(elsewhere), "keep");
-    EXPECT_FALSE(std::filesystem::is_empty(runtime_));
-}
-
 // Where the home cannot hold the lock, runtime directories that another user owns (the given
 // one, and the one Qt falls back to) are not trusted with it; a private folder in the temporary
 // directory takes their place.
