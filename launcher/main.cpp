@@ -1,13 +1,19 @@
+#include <unistd.h>
+
 #include <QApplication>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QFont>
 #include <QStringList>
 #include <QTranslator>
+#include <climits>
 #include <clocale>
 #include <cstdio>
+#include <cstring>
 
 #include "common/log.h"
+#include "launcher/display-platform.h"
 #include "launcher/launcher.h"
 #include "service/cloud-service.h"
 #include "telk/brenlocale.h"
@@ -44,11 +50,21 @@ QByteArray RegistryValue(const char *key) {
     return UIPathManager::getInstance()->getPath(key).toUtf8();
 }
 
+// The folder of the executable itself, whatever link or PATH entry started it: the installed
+// tree is the one the program file lies in. The program path as started only where /proc is
+// missing.
+QString ExecutableDir(const char *program_path) {
+    char target[PATH_MAX];
+    const ssize_t length = ::readlink("/proc/self/exe", target, sizeof target - 1);
+    if (length <= 0)
+        return QFileInfo(QFile::decodeName(program_path)).absolutePath();
+    return QFileInfo(QFile::decodeName(QByteArray(target, static_cast<int>(length)))).path();
+}
+
 void initialize_resources(const char *program_path) {
     std::setlocale(LC_ALL, "");
     RegisterTexts();
-    const QString plugin_dir =
-        QDir::cleanPath(QString::fromLocal8Bit(program_path) + "/../../lib/plugins");
+    const QString plugin_dir = QDir::cleanPath(ExecutableDir(program_path) + "/../lib/plugins");
     QCoreApplication::setLibraryPaths(QStringList{plugin_dir});
     std::printf("lib path = '%s'\n", plugin_dir.toLocal8Bit().constData());
 }
@@ -58,6 +74,15 @@ void initialize_resources(const char *program_path) {
 bool HomeNameIsExact() {
     const QByteArray home = qgetenv("HOME");
     return home.isEmpty() || QFile::encodeName(QFile::decodeName(home)) == home;
+}
+
+// Names in packages travel as UTF-8; a C or POSIX character type cannot write them. Only this
+// process changes: the environment, and with it the client's locale, stays as given. The
+// application object sets the locale from the environment, so this comes after it.
+void initialize_ctype() {
+    const char *ctype = std::setlocale(LC_CTYPE, nullptr);
+    if (ctype != nullptr && (std::strcmp(ctype, "C") == 0 || std::strcmp(ctype, "POSIX") == 0))
+        std::setlocale(LC_CTYPE, "C.UTF-8");
 }
 
 void initializeLoxenPaths() {
@@ -117,7 +142,10 @@ void initializeLanguage(QApplication &app) {
 
 int main(int argc, char **argv) {
     initialize_resources(argv[0]);
+    const DisplayPlatform platform;
     QtSingleApplication app(argc, argv, true);
+    platform.RestoreSessionChoice();
+    initialize_ctype();
     if (!HomeNameIsExact()) {
         LOX_LOG(ERROR, "launcher_debug", "main",
                 "home directory '%s' is not a name in the file-name encoding, leaving it alone",
@@ -126,6 +154,7 @@ int main(int argc, char **argv) {
     }
     initializeLoxenPaths();
     initialize_logger();
+    platform.LogFallback();
     if (app.isRunning()) {
         LOX_LOG(DEBUG, "launcher_debug", "main", "app has already launched, return");
         return 0;

@@ -3,7 +3,10 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QIcon>
+#include <QShowEvent>
+#include <climits>
 
+#include "common/log.h"
 #include "telk/dpiinfo.h"
 #include "telk/uipathmanager.h"
 #include "texts/strtable.h"
@@ -35,6 +38,9 @@ ProcessingProgressDialog::ProcessingProgressDialog() : QProgressDialog(nullptr, 
     setWindowModality(Qt::WindowModal);
     setFixedWidth(static_cast<int>(DPIinfo::getInstance()->getDPI() * kBaseWidth));
     setStyleSheet(DPIinfo::getInstance()->getScaledStyleSheet(kStyleSheet));
+    // The toolkit would show the dialog by itself once a run lasts a few seconds, even one
+    // that installs nothing; only the worker's request may show it.
+    setMinimumDuration(INT_MAX);
 }
 
 // Escape: the work goes on whatever the user presses, so there is nothing to cancel.
@@ -44,4 +50,11 @@ void ProcessingProgressDialog::reject() {}
 // that the user's installation is being rewritten; the launcher hides the dialog when done.
 void ProcessingProgressDialog::closeEvent(QCloseEvent *event) {
     event->ignore();
+}
+
+void ProcessingProgressDialog::showEvent(QShowEvent *event) {
+    LOX_LOG(INFO, "launcher_debug", "launcher",
+            "progress dialog shown on the '%s' display platform",
+            QGuiApplication::platformName().toUtf8().constData());
+    QProgressDialog::showEvent(event);
 }

@@ -3,6 +3,7 @@
 #include <QProgressDialog>
 
 class QCloseEvent;
+class QShowEvent;
 
 // The small window-modal dialog shown while the per-user installation is replaced.
 // It cannot be closed by the user: the run ends only when the launcher hides it.
@@ -17,4 +18,5 @@ public slots:
 
 protected:
     void closeEvent(QCloseEvent *event) override;
+    void showEvent(QShowEvent *event) override;
 };

@@ -1,6 +1,7 @@
 // Replacing the per-user application directory: backup, extraction, rollback, clean-up.
 // A journal beside the directory lets the next run finish a replacement that was cut short.
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -114,6 +115,21 @@ int FinishInterruptedReplacement(const ustring &app, ReplaceJournal &journal) {
     return ret == 0 ? journal.Remove() : -1;
 }
 
+// A user moves the per-user root to another disk by leaving a link in its place; a link to a
+// folder of this user serves as the root. Anything else takes FSMKDir's checks, and nothing
+// below the root is followed.
+int PrepareUserRoot(const ustring &root) {
+    struct stat st;
+    if (::lstat(root.c_str(), &st) != 0 || !S_ISLNK(st.st_mode))
+        return FSMKDir(root, true);
+    if (::stat(root.c_str(), &st) == 0 && S_ISDIR(st.st_mode) && st.st_uid == ::geteuid())
+        return 0;
+    LOX_LOG(ERROR, "service_debug", "cloud-service",
+            "per-user folder '%s' is a link, but not to a folder of this user: leaving it alone",
+            root.c_str());
+    return -1;
+}
+
 // Moves the application directory to the first free backup name; n is that name's number.
 int BackupApp(const ustring &app, ReplaceJournal &journal, ustring &backup, int &n) {
     for (n = 0;;) {
@@ -189,7 +205,7 @@ int RemoveBackups(const ustring &app, ReplaceJournal &journal, int n) {
 
 // The journal lives beside the application directory, so its parent comes first.
 int PrepareFirstInstall(const ustring &app, ReplaceJournal &journal) {
-    if (FSMKDir(FSParentPath(app), true) != 0)
+    if (PrepareUserRoot(FSParentPath(app)) != 0)
         LOX_LOG(ERROR, "service_debug", "cloud-service", "failed to create folder: '%s'",
                 app.c_str());
     else if (journal.Record(ReplaceJournal::STEP_EXTRACT, -1) == 0)

@@ -50,12 +50,22 @@ BrenLocale *BrenLocale::getInstance() {
 }
 
 QString BrenLocale::getDefaultLanguage() const {
-    // uiLanguages() follows the message locale; QLocale::system() alone follows LC_NUMERIC.
-    const QStringList languages = QLocale::system().uiLanguages();
-    return languageCodeFor(languages.isEmpty() ? QLocale::system() : QLocale(languages.first()));
+    // uiLanguages() follows the message locale (LANGUAGE's list first); QLocale::system()
+    // alone follows LC_NUMERIC. The first language with a translation wins.
+    for (const QString &language : QLocale::system().uiLanguages()) {
+        const QString code = TranslatedCodeFor(QLocale(language));
+        if (!code.isEmpty())
+            return code;
+    }
+    return languageCodeFor(QLocale::system());
 }
 
 QString BrenLocale::languageCodeFor(const QLocale &locale) {
+    const QString code = TranslatedCodeFor(locale);
+    return code.isEmpty() ? QStringLiteral("enu") : code;
+}
+
+QString BrenLocale::TranslatedCodeFor(const QLocale &locale) {
     switch (locale.language()) {
         case QLocale::Chinese:
             return ChineseCode(locale);
@@ -68,5 +78,5 @@ QString BrenLocale::languageCodeFor(const QLocale &locale) {
         if (entry.language == locale.language())
             return QString::fromLatin1(entry.code);
     }
-    return QStringLiteral("enu");
+    return QString();
 }

@@ -19,4 +19,6 @@ public:
 
 private:
     BrenLocale() = default;
+    // The code of a language with a translation file; empty for any other.
+    static QString TranslatedCodeFor(const QLocale &locale);
 };

@@ -2,10 +2,11 @@
 
 #include <QApplication>
 
-// The application object of the launcher. Constructing it also claims the "running launcher"
-// slot of the current user and home directory; isRunning() tells whether another launcher
-// already held that slot. The claim is a kernel file lock, so it vanishes with the process,
-// however the process ends.
+// The application object of the launcher. The first isRunning() claims the "running launcher"
+// slot of the home directory and tells whether another launcher already held it. The claim is
+// a kernel file lock in the per-user root (in the runtime directory when the home cannot hold
+// it), so it vanishes with the process, however the process ends. It is taken at that call,
+// not at construction, so that a fallback is written to the launcher's log.
 class QtSingleApplication : public QApplication {
 public:
     // A QApplication always has a GUI; the flag is kept for callers that pass it.
@@ -18,6 +19,9 @@ public:
     bool isRunning() const;
 
 private:
-    int lock_fd_ = -1;
-    bool another_running_ = false;
+    void Claim() const;
+
+    mutable bool claimed_ = false;
+    mutable int lock_fd_ = -1;
+    mutable bool another_running_ = false;
 };

@@ -133,7 +133,8 @@ TEST_P(DiskFullUpgradeTest, OldInstallationSurvivesIntactAndStarts) {
     EXPECT_TRUE(SnapshotTree(fake().app_path()) == old_tree) << "the old installation changed";
     // The started client writes its pid file beside the tree; it is gone once the client ends.
     EXPECT_TRUE(EndClient(box)) << "the old client was not started";
-    EXPECT_EQ(UserTreeNames(), (std::set<std::string>{"BrenthorLoxen.app", "log"}));
+    EXPECT_EQ(UserTreeNames(),
+              (std::set<std::string>{"BrenthorLoxen.app", "launcher.lock", "log"}));
     EXPECT_EQ(Outside(), outside);
     ExpectReported(run, box.Log().substr(log_before),
                    "): Failed to extract package, rollback to old installation\n");
@@ -153,7 +154,7 @@ TEST_F(DiskFullTest, FirstInstallationThatDoesNotFitLeavesNoPartialTree) {
     const CapturedRun run = Run();
 
     EXPECT_EQ(run.status, 0) << run.err;
-    EXPECT_EQ(UserTreeNames(), std::set<std::string>{"log"});
+    EXPECT_EQ(UserTreeNames(), (std::set<std::string>{"launcher.lock", "log"}));
     EXPECT_EQ(box.ClientPids(), std::vector<pid_t>{});
     EXPECT_EQ(Outside(), outside);
     ExpectReported(run, box.Log(),

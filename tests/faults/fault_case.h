@@ -21,8 +21,8 @@ enum class RunUser { Current, Nobody };
 
 // What a fault case needs beside the sandbox, kept out of the sandbox's own temporary root so
 // that the before-and-after listing of that root sees only what the launcher did: a private
-// runtime directory (the single-instance lock lands there, not in a shared /tmp folder),
-// captured streams and gate files.
+// runtime directory (the single-instance lock goes there, not to a shared /tmp folder, when the
+// home cannot hold it), captured streams and gate files.
 class FaultScratch {
 public:
     FaultScratch();

@@ -333,9 +333,10 @@ protected:
         }
     }
 
-    // The per-user tree without what a run adds anyway: its log and the start record.
+    // The per-user tree without what a run adds anyway: its lock, its log and the start record.
     std::map<std::string, std::string> UserTree() const {
         auto tree = SnapshotTree(fake().user_path());
+        tree.erase("launcher.lock");
         tree.erase("log");
         tree.erase("log/launcher.log");
         tree.erase("start-stop.log");

@@ -255,7 +255,7 @@ protected:
         for (const auto &entry : std::filesystem::directory_iterator(fake().user_path()))
             names.insert(entry.path().filename().string());
         names.erase("ui.pid");  // the client's own, gone or not once it is ended
-        EXPECT_EQ(names, (std::set<std::string>{"BrenthorLoxen.app", "log"}));
+        EXPECT_EQ(names, (std::set<std::string>{"BrenthorLoxen.app", "launcher.lock", "log"}));
         EXPECT_EQ(ListTree(fake().base(), {fake().user_path()}), outside);
 
         const std::string log = box.Log().substr(log_before);

@@ -80,19 +80,13 @@ public:
         return crowd;
     }
 
-    // Every single-instance lock in the runtime directory can be taken: none is held.
+    // The single-instance lock in the per-user root can be taken: nobody holds it.
     bool NoLockHeld() const {
-        int locks = 0;
-        for (const auto &entry : std::filesystem::directory_iterator(scratch.runtime_dir())) {
-            const int fd = ::open(entry.path().c_str(), O_RDWR | O_CLOEXEC);
-            const bool free = fd >= 0 && ::flock(fd, LOCK_EX | LOCK_NB) == 0;
-            if (fd >= 0)
-                ::close(fd);
-            if (!free)
-                return false;
-            ++locks;
-        }
-        return locks > 0;
+        const int fd = ::open((fake().user_path() + "/launcher.lock").c_str(), O_RDWR | O_CLOEXEC);
+        const bool free = fd >= 0 && ::flock(fd, LOCK_EX | LOCK_NB) == 0;
+        if (fd >= 0)
+            ::close(fd);
+        return free;
     }
 
     LauncherSandbox box;

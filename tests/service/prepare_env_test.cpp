@@ -6,6 +6,7 @@
 
 #include <cerrno>
 #include <climits>
+#include <filesystem>
 #include <functional>
 #include <string>
 #include <vector>
@@ -224,6 +225,18 @@ TEST_F(PrepareEnvTest, PerUserRootThatIsAFileStaysUntouched) {
     EXPECT_EQ(loxtest::ReadFile(env.fake.user_path()), "not a folder");
     EXPECT_TRUE(env.log.Has("): failed to create folder: '" + env.fake.app_path() + "'\n"));
     EXPECT_TRUE(env.log.Has("): Failed to extract package, and no old installation to rollback\n"));
+}
+
+// A linked per-user root is followed only into a folder of this user.
+TEST_F(PrepareEnvTest, PerUserRootLinkedToAnotherUsersFolderStaysUntouched) {
+    if (::geteuid() != 0)
+        GTEST_SKIP() << "needs root to give a folder to another user";
+    const std::string foreign = env.fake.base() + "/foreign";
+    MakeDirs(foreign);
+    ASSERT_EQ(::chown(foreign.c_str(), 65534, 65534), 0);
+    ASSERT_EQ(::symlink(foreign.c_str(), env.fake.user_path().c_str()), 0);
+    EXPECT_EQ(service.PrepareUserEnv(), -1);
+    EXPECT_TRUE(std::filesystem::is_empty(foreign));
 }
 
 TEST_F(PrepareEnvTest, DanglingLinkInPlaceOfTheApplicationIsReplaced) {

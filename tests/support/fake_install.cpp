@@ -113,11 +113,13 @@ void FakeInstall::WriteTargetInfo(const std::string &text) const {
     WriteFile(target_info(), text);
 }
 
-void FakeInstall::WritePackage(const std::string &build) const {
+void FakeInstall::WritePackage(const std::string &build,
+                               const std::map<std::string, std::string> &extra) const {
     ArchiveBuilder archive(ArchiveKind::TarGz);
     for (const char *dir : kClientDirs) archive.AddDir(dir);
     for (const auto &file : ClientFiles(build))
         archive.AddFile(file.first, file.second, ModeOf(file.first));
+    for (const auto &file : extra) archive.AddFile(file.first, file.second);
     archive.WriteTo(package_path());
     WriteTargetInfo(InfoText(build));
 }

@@ -46,8 +46,10 @@ public:
 
     // root/INFO with this text.
     void WriteTargetInfo(const std::string &text) const;
-    // root/package/nimbrel.qar holding ClientFiles(build), and root/INFO of that build.
-    void WritePackage(const std::string &build) const;
+    // root/package/nimbrel.qar holding ClientFiles(build) and `extra` files, and root/INFO of
+    // that build.
+    void WritePackage(const std::string &build,
+                      const std::map<std::string, std::string> &extra = {}) const;
     // Writes ClientFiles(build) straight into the application directory.
     void InstallClient(const std::string &build) const;
     // root/log/launcher.debug with this text (component thresholds).

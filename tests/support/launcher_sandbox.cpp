@@ -71,10 +71,14 @@ void LauncherSandbox::SetAllLevels(int level) const {
     fake_.WriteLevelFile(text);
 }
 
-std::unique_ptr<ChildProcess> LauncherSandbox::Spawn(const ChildProcess::Environment &env) const {
+std::unique_ptr<ChildProcess> LauncherSandbox::Spawn(
+    const ChildProcess::Environment &env, const std::vector<std::string> &command) const {
     ChildProcess::Environment merged = {{"HOME", fake_.home()}, {"QT_QPA_PLATFORM", "offscreen"}};
     for (const auto &pair : env) merged[pair.first] = pair.second;
-    return std::make_unique<ChildProcess>(launcher(), std::vector<std::string>{}, merged);
+    if (command.empty())
+        return std::make_unique<ChildProcess>(launcher(), std::vector<std::string>{}, merged);
+    return std::make_unique<ChildProcess>(
+        command.front(), std::vector<std::string>(command.begin() + 1, command.end()), merged);
 }
 
 LauncherRun LauncherSandbox::Finish(ChildProcess &launcher) {
@@ -86,8 +90,9 @@ LauncherRun LauncherSandbox::Finish(ChildProcess &launcher) {
     return run;
 }
 
-LauncherRun LauncherSandbox::Run(const ChildProcess::Environment &env) const {
-    return Finish(*Spawn(env));
+LauncherRun LauncherSandbox::Run(const ChildProcess::Environment &env,
+                                 const std::vector<std::string> &command) const {
+    return Finish(*Spawn(env, command));
 }
 
 std::string LauncherSandbox::Log() const {

@@ -40,9 +40,12 @@ public:
     void SetAllLevels(int level) const;
 
     // Starts the launcher offscreen with HOME set to the sandbox's home; `env` overrides.
-    std::unique_ptr<ChildProcess> Spawn(const ChildProcess::Environment &env = {}) const;
+    // `command` replaces the launcher's path (a link to it, or a program that starts it).
+    std::unique_ptr<ChildProcess> Spawn(const ChildProcess::Environment &env = {},
+                                        const std::vector<std::string> &command = {}) const;
     static LauncherRun Finish(ChildProcess &launcher);
-    LauncherRun Run(const ChildProcess::Environment &env = {}) const;
+    LauncherRun Run(const ChildProcess::Environment &env = {},
+                    const std::vector<std::string> &command = {}) const;
 
     std::string Log() const;
     // Process ids of the sample clients running with the sandbox's home.

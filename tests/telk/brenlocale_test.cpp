@@ -58,6 +58,8 @@ TEST(BrenLocaleTest, DefaultLanguageFollowsTheMessageLocaleOfTheEnvironment) {
     EXPECT_EQ(LanguageOfProcessWith({{"LC_MESSAGES", "sv_SE.UTF-8"}, {"LC_ALL", "pt_BR.UTF-8"}}),
               "ptb");
     EXPECT_EQ(LanguageOfProcessWith({{"LANG", "fr_FR.UTF-8"}, {"LANGUAGE", "ja_JP:fr_FR"}}), "jpn");
+    EXPECT_EQ(LanguageOfProcessWith({{"LANGUAGE", "xx:fr:de"}}), "fre")
+        << "first with a translation";
     // Number formats are not the language of the texts.
     EXPECT_EQ(LanguageOfProcessWith({{"LANG", "en_US.UTF-8"}, {"LC_NUMERIC", "de_DE.UTF-8"}}),
               "enu");

@@ -69,6 +69,10 @@ TEST_F(SingleInstanceTest, SecondLauncherOfTheSameHomeSeesTheFirst) {
     ASSERT_EQ(Answer(*first), "first");
     auto second = Start(home_);
     EXPECT_EQ(Answer(*second), "running");
+    struct stat st;
+    ASSERT_EQ(::lstat((home_ + "/.BrenthorLoxen/launcher.lock").c_str(), &st), 0);
+    EXPECT_TRUE(S_ISREG(st.st_mode));
+    EXPECT_EQ(st.st_mode & 0777, 0600u);
 
     // The claim ends with the first launcher.
     first->CloseInput();
@@ -148,11 +152,13 @@ TEST_F(SingleInstanceTest, ProgramStartedByTheLauncherDoesNotInheritTheClaim) {
     EXPECT_EQ(Answer(*next), "first");
 }
 
-// Runtime directories that another user owns (the given one, and the one Qt falls back to) are
-// not trusted with the lock; a private folder in the temporary directory takes their place.
+// Where the home cannot hold the lock, runtime directories that another user owns (the given
+// one, and the one Qt falls back to) are not trusted with it; a private folder in the temporary
+// directory takes their place.
 TEST_F(SingleInstanceTest, ForeignRuntimeDirectoriesAreNotUsed) {
     if (::geteuid() != 0)
         GTEST_SKIP() << "needs root to give directories to another user";
+    loxtest::WriteFile(home_ + "/.BrenthorLoxen", "not a folder");
     const std::string foreign = tmp_ / "foreign-runtime";
     const std::string planted = scratch_ + "/runtime-" + ::getpwuid(::geteuid())->pw_name;
     for (const std::string &dir : {foreign, planted}) {

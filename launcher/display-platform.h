@@ -1,0 +1,23 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+// The toolkit ends the process when its display platform cannot start, so the platform is
+// chosen as a list before the application object exists: the session's choice, then X11, then
+// no window at all. The launcher's work never depends on a display.
+class DisplayPlatform {
+public:
+    // Sets the toolkit's platform variable to the list. Call before the application object.
+    DisplayPlatform();
+    // Puts the session's platform variable back, so that the client never sees the list.
+    // Call once the application object exists.
+    void RestoreSessionChoice() const;
+    // NOTE when the platform in use is not the first choice. Call once the logger exists.
+    void LogFallback() const;
+
+private:
+    bool was_set_;
+    QByteArray session_value_;
+    QString first_choice_;
+};

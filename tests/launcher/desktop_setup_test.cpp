@@ -1,0 +1,175 @@
+// The real loxen-launcher in setups of ordinary desktops: each run must end with exit status 0,
+// the per-user copy complete and the client started.
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <clocale>
+#include <filesystem>
+
+#include "tests/support/launcher_sandbox.h"
+
+namespace loxtest {
+namespace {
+
+using Env = ChildProcess::Environment;
+
+int CountOf(const std::string &text, const std::string &needle) {
+    int count = 0;
+    for (size_t at = text.find(needle); at != std::string::npos; at = text.find(needle, at + 1))
+        ++count;
+    return count;
+}
+
+std::string PrivateDir(const std::string &path) {
+    MakeDirs(path);
+    ::chmod(path.c_str(), 0700);
+    return path;
+}
+
+// "NAME=value" as the process sees it, or "" when NAME is not set.
+std::string VariableOf(pid_t pid, const std::string &name) {
+    const std::string all = '\0' + ReadFile("/proc/" + std::to_string(pid) + "/environ");
+    const size_t at = all.find('\0' + name + '=');
+    return at == std::string::npos ? "" : all.substr(at + 1, all.find('\0', at + 1) - at - 1);
+}
+
+void ExpectInstalledAndStarted(const LauncherSandbox &box, const LauncherRun &run) {
+    EXPECT_EQ(run.status, 0) << run.out;
+    EXPECT_EQ(ReadFile(box.fake().source_info()), ReadFile(box.fake().target_info()));
+    EXPECT_TRUE(WaitFor([&] { return !box.ClientPids().empty(); })) << "no client started";
+}
+
+class DesktopSetupTest : public ::testing::Test {
+protected:
+    const FakeInstall &fake() const { return box.fake(); }
+    LauncherSandbox box;
+};
+
+TEST_F(DesktopSetupTest, StartedThroughALinkOrByNameTheTreeIsTheResolvedOne) {
+    box.MakePackage("121");
+    const std::string link = fake().base() + "/brenthor-loxen";
+    ASSERT_EQ(::symlink(box.launcher().c_str(), link.c_str()), 0);
+    const std::string lib_line = "lib path = '" + fake().root() + "/lib/plugins'\n";
+
+    LauncherRun through_link = box.Run({}, {link});
+    ExpectInstalledAndStarted(box, through_link);
+    EXPECT_EQ(through_link.out, lib_line);
+    LauncherRun by_name = box.Run({{"PATH", fake().root() + "/bin:/usr/bin:/bin"}},
+                                  {"/usr/bin/env", "loxen-launcher"});
+    EXPECT_EQ(by_name.status, 0);
+    EXPECT_EQ(by_name.out, lib_line);
+}
+
+// The client sees the platform variable the launcher was given, not the launcher's fallback.
+TEST_F(DesktopSetupTest, WithoutAUsableDisplayTheRunEndsOffscreen) {
+    const std::string runtime = PrivateDir(fake().base() + "/runtime");
+    const Env base = {{"QT_QPA_PLATFORM", std::nullopt}, {"WAYLAND_DISPLAY", std::nullopt}};
+    for (Env env : {Env{{"DISPLAY", std::nullopt}}, Env{{"DISPLAY", ":3917"}},
+                    Env{{"QT_QPA_PLATFORM", "wayland"},
+                        {"DISPLAY", std::nullopt},
+                        {"XDG_RUNTIME_DIR", runtime}}}) {
+        env.insert(base.begin(), base.end());
+        LauncherSandbox case_box;
+        case_box.SetAllLevels(5);
+        case_box.MakePackage("121");
+        ExpectInstalledAndStarted(case_box, case_box.Run(env));
+        EXPECT_EQ(CountOf(case_box.Log(), "could not be used, running with 'offscreen'"), 1);
+        const auto given = env.at("QT_QPA_PLATFORM");
+        ASSERT_FALSE(case_box.ClientPids().empty());
+        EXPECT_EQ(VariableOf(case_box.ClientPids().front(), "QT_QPA_PLATFORM"),
+                  given ? "QT_QPA_PLATFORM=" + *given : "");
+    }
+}
+
+TEST_F(DesktopSetupTest, WaylandCompositorShowsTheDialogNatively) {
+    const std::string runtime = PrivateDir(fake().base() + "/runtime");
+    ChildProcess weston("/usr/bin/weston",
+                        {"--backend=headless-backend.so", "--socket=loxen-test", "--idle-time=0"},
+                        {{"XDG_RUNTIME_DIR", runtime}});
+    if (!weston.started() || !WaitFor([&] { return PathExists(runtime + "/loxen-test"); }, 10000))
+        GTEST_SKIP() << "weston cannot start a headless compositor here (scripts/deps installs it)";
+    box.SetAllLevels(6);
+    box.MakePackage("121");
+
+    ExpectInstalledAndStarted(box, box.Run({{"QT_QPA_PLATFORM", "wayland"},
+                                            {"WAYLAND_DISPLAY", "loxen-test"},
+                                            {"XDG_RUNTIME_DIR", runtime},
+                                            {"DISPLAY", std::nullopt}}));
+    EXPECT_EQ(CountOf(box.Log(), "dialog shown on the 'wayland' display platform"), 1);
+}
+
+// The per-user root moved to another disk, then an application folder linked elsewhere.
+TEST_F(DesktopSetupTest, LinkedPerUserRootIsKeptAndALinkedAppLeavesItsTargetAlone) {
+    const std::string moved = fake().base() + "/other-disk/BrenthorLoxen";
+    MakeDirs(moved);
+    ASSERT_EQ(::symlink(moved.c_str(), fake().user_path().c_str()), 0);
+    box.MakePackage("121");
+    ExpectInstalledAndStarted(box, box.Run());
+    EXPECT_TRUE(std::filesystem::is_symlink(fake().user_path()));
+    EXPECT_TRUE(std::filesystem::is_directory(moved + "/BrenthorLoxen.app/bin"));
+
+    box.EndClients();
+    std::filesystem::remove_all(fake().app_path());
+    const std::string outside = fake().base() + "/outside-app";
+    MakeDirs(outside);
+    ASSERT_EQ(::symlink(outside.c_str(), fake().app_path().c_str()), 0);
+    fake().InstallClient("120");
+    const auto before = SnapshotTree(outside);
+    ExpectInstalledAndStarted(box, box.Run());
+    EXPECT_EQ(SnapshotTree(outside), before);
+}
+
+TEST_F(DesktopSetupTest, CLocaleInstallsUtf8NamesByteForByte) {
+    const std::string name =
+        "share/Gr\xc3\xbc\xc3\x9f"
+        "e-\xe6\x97\xa5.txt";
+    // The builder writes a UTF-8 name into the pax header only from a UTF-8 character type.
+    std::setlocale(LC_CTYPE, "C.UTF-8");
+    fake().WritePackage("121", {{name, "bytes"}});
+    std::setlocale(LC_CTYPE, "C");
+
+    LauncherRun run = box.Run({{"LANG", std::nullopt},
+                               {"LC_ALL", std::nullopt},
+                               {"LC_CTYPE", std::nullopt},
+                               {"LANGUAGE", std::nullopt}});
+    EXPECT_EQ(run.status, 0);
+    EXPECT_EQ(ReadFile(fake().app_path() + "/" + name), "bytes");
+    EXPECT_EQ(ReadFile(fake().start_log()), "start\n");
+}
+
+// Launchers of one home from a desktop session, from sudo -u and from cron: one service run.
+TEST_F(DesktopSetupTest, OneRunPerHomeWhateverTheRuntimeDirectory) {
+    box.SetAllLevels(7);
+    const std::string gate = fake().base() + "/gate";
+    WriteFile(gate,
+              "#!/bin/sh\ntouch \"$HOME/started\"\n"
+              "for _ in $(seq 300); do [ -e \"$HOME/release\" ] && exit; sleep 0.1; done\n");
+    box.MakePackage("121", {"--start-stop", gate});
+    auto first = box.Spawn({{"XDG_RUNTIME_DIR", PrivateDir(fake().base() + "/run-1")}});
+    ASSERT_TRUE(WaitFor([&] { return PathExists(fake().home() + "/started"); }));
+    auto second = box.Spawn({{"XDG_RUNTIME_DIR", PrivateDir(fake().base() + "/run-2")}});
+    auto third = box.Spawn({{"XDG_RUNTIME_DIR", std::nullopt}, {"TMPDIR", fake().base()}});
+    WaitFor([&] { return !IsAlive(second->pid()) && !IsAlive(third->pid()); }, 15000);
+    WriteFile(fake().home() + "/release", "");
+
+    for (auto *launcher : {first.get(), second.get(), third.get()})
+        EXPECT_EQ(LauncherSandbox::Finish(*launcher).status, 0);
+    EXPECT_EQ(CountOf(box.Log(), "): running\n"), 1) << box.Log();
+}
+
+// The toolkit's own timer showed the dialog in an up-to-date run whose start script was slow.
+TEST_F(DesktopSetupTest, DialogAppearsOnlyForAnInstall) {
+    box.SetAllLevels(6);
+    const std::string script = fake().base() + "/slow-start";
+    WriteFile(script, "#!/bin/sh\n[ -e \"$HOME/slow\" ] && sleep 5\nexit 0\n");
+    box.MakePackage("121", {"--start-stop", script});
+    ASSERT_EQ(box.Run().status, 0);
+    WriteFile(fake().home() + "/slow", "");
+
+    EXPECT_EQ(box.Run().status, 0);
+    EXPECT_EQ(CountOf(box.Log(), "progress dialog shown"), 1) << box.Log();
+}
+
+}  // namespace
+}  // namespace loxtest
