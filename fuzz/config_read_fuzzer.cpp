@@ -11,9 +11,8 @@ namespace {
 bool WellFormed(const std::pair<const std::string, std::string> &pair) {
     return std::all_of(pair.first.begin(), pair.first.end(),
                        [](char c) { return Config::is_key_char(static_cast<unsigned char>(c)); }) &&
-           std::all_of(pair.second.begin(), pair.second.end(), [](char c) {
-               return Config::is_value_char(static_cast<unsigned char>(c));
-           });
+           std::all_of(pair.second.begin(), pair.second.end(),
+                       [](char c) { return Config::is_value_char(static_cast<unsigned char>(c)); });
 }
 
 }  // namespace

@@ -18,8 +18,9 @@ void CheckFailed(const char *condition, const char *file, int line) {
 void LogEverything() {
     loxtest::TempDir dir;
     const std::string levels = dir / "levels";
-    loxtest::WriteFile(levels, "launcher_debug=7\nservice_debug=7\nextractor_debug=7\n"
-                               "file_op_debug=7\n");
+    loxtest::WriteFile(levels,
+                       "launcher_debug=7\nservice_debug=7\nextractor_debug=7\n"
+                       "file_op_debug=7\n");
     Logger::Initialize(Logger::TYPE_STDOUT, "", levels, 50, Logger::SCOPE_NONE);
 }
 

@@ -8,10 +8,10 @@
 namespace loxfuzz {
 
 // A broken property is a finding: print it and abort, so that libFuzzer keeps the input.
-#define FUZZ_CHECK(condition)                                                     \
-    do {                                                                          \
-        if (!(condition))                                                         \
-            ::loxfuzz::CheckFailed(#condition, __FILE__, __LINE__);               \
+#define FUZZ_CHECK(condition)                                       \
+    do {                                                            \
+        if (!(condition))                                           \
+            ::loxfuzz::CheckFailed(#condition, __FILE__, __LINE__); \
     } while (0)
 [[noreturn]] void CheckFailed(const char *condition, const char *file, int line);
 

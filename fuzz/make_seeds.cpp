@@ -40,17 +40,21 @@ void PairSeeds() {
         const std::string first_line = kPairFiles[i].substr(0, kPairFiles[i].find('\n'));
         Seed("config_parse_fuzzer", "line" + std::to_string(i), first_line);
     }
-    const char *const pids[] = {"pid=1234\n", "pid = \"42\" # client\n", "pid=-7\n",
-                                "pid=99999999999999999999\n", "pid=+0012\r\n", "pid=\n"};
+    const char *const pids[] = {"pid=1234\n",    "pid = \"42\" # client\n",
+                                "pid=-7\n",      "pid=99999999999999999999\n",
+                                "pid=+0012\r\n", "pid=\n"};
     for (size_t i = 0; i < sizeof pids / sizeof pids[0]; ++i)
         Seed("pid_file_fuzzer", "pid" + std::to_string(i), pids[i]);
 }
 
 void RecordSeeds() {
     using loxtest::FakeInstall;
-    Seed("version_info_fuzzer", "upgrade", FakeInstall::InfoText("121") + '\0' + FakeInstall::InfoText("120"));
-    Seed("version_info_fuzzer", "letters", FakeInstall::InfoText("12abc") + '\0' + "[Version]\nbuild_version=x1\n");
-    Seed("version_info_fuzzer", "no_user", "[Other]\nbuild_version=5\n[Version]\nbuild_version=\" 7\"\n");
+    Seed("version_info_fuzzer", "upgrade",
+         FakeInstall::InfoText("121") + '\0' + FakeInstall::InfoText("120"));
+    Seed("version_info_fuzzer", "letters",
+         FakeInstall::InfoText("12abc") + '\0' + "[Version]\nbuild_version=x1\n");
+    Seed("version_info_fuzzer", "no_user",
+         "[Other]\nbuild_version=5\n[Version]\nbuild_version=\" 7\"\n");
     const char *const steps[] = {"backup", "extract", "cleanup", "bogus"};
     const char *const backups[] = {"-1", "0", "3", "10"};
     for (int layout = 0; layout < 32; layout += 5)
@@ -74,7 +78,9 @@ void ArchiveSeeds() {
         Seed("extractor_fuzzer", name, loxtest::ReadFile(dir / name));
     };
     ArchiveBuilder client(ArchiveKind::TarGz);
-    client.AddDir("bin").AddFile("bin/cloud-loxen-ui", "client\n", 0755).AddFile("INFO", "[Version]\n");
+    client.AddDir("bin")
+        .AddFile("bin/cloud-loxen-ui", "client\n", 0755)
+        .AddFile("INFO", "[Version]\n");
     keep("client.tgz", client);
     keep("links.tar", ArchiveBuilder(ArchiveKind::Tar)
                           .AddFile("a", "x")

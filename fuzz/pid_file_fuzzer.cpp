@@ -44,7 +44,8 @@ extern "C" int LLVMFuzzerInitialize(int *, char ***) {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     static loxtest::TempDir dir;
     // A name no process of the machine has, in a directory nothing runs from.
-    static const ClientIdentity client{(dir / "app").c_str(), (dir / "app/bin/lox-fuzz-none").c_str()};
+    static const ClientIdentity client{(dir / "app").c_str(),
+                                       (dir / "app/bin/lox-fuzz-none").c_str()};
     const std::string pid_file = dir / "ui.pid";
     loxtest::WriteFile(pid_file, loxfuzz::Bytes(data, size));
 

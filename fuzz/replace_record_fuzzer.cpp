@@ -1,9 +1,9 @@
 // A replacement of the application directory that finds a record of any content left by an
 // earlier run. The first input byte lays out the disk (bit 0: an installation, bit 1: backup
 // "_tmp", bit 2: backup "_tmp3", bit 3: the extraction succeeds, bit 4: the record is a link
-// to a file outside); the rest is the record. Whatever the record says, the run ends without
-// a record, with the new installation exactly when the extraction succeeds, and with nothing
-// changed outside the per-user folder.
+// to a file outside, bit 5: a folder holding it); the rest is the record. Whatever the record says,
+// the run ends without a record, with the new installation exactly when the extraction succeeds,
+// and with nothing changed outside the per-user folder.
 #include <unistd.h>
 
 #include "common/file-op.h"
@@ -59,6 +59,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     if (layout & 16) {
         loxtest::WriteFile(fake.base() + "/record", record);
         FUZZ_CHECK(::symlink((fake.base() + "/record").c_str(), marker.c_str()) == 0);
+    } else if (layout & 32) {
+        loxtest::MakeDirs(marker);
+        loxtest::WriteFile(marker + "/record", record);
     } else {
         loxtest::WriteFile(marker, record);
     }

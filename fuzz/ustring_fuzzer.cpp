@@ -24,16 +24,22 @@ std::string CText(const std::string &s) {
 bool ValidUtf8(const std::string &s) {
     for (size_t i = 0; i < s.size();) {
         const unsigned char c = s[i];
-        size_t extra = c < 0x80 ? 0 : c >= 0xC2 && c <= 0xDF ? 1 : c >= 0xE0 && c <= 0xEF ? 2
-                                  : c >= 0xF0 && c <= 0xF4   ? 3
-                                                             : 9;
+        size_t extra = c < 0x80                 ? 0
+                       : c >= 0xC2 && c <= 0xDF ? 1
+                       : c >= 0xE0 && c <= 0xEF ? 2
+                       : c >= 0xF0 && c <= 0xF4 ? 3
+                                                : 9;
         if (extra == 9 || i + extra >= s.size() + (extra ? 0 : 1))
             return false;
         unsigned char low = 0x80, high = 0xBF;
-        if (c == 0xE0) low = 0xA0;
-        if (c == 0xED) high = 0x9F;
-        if (c == 0xF0) low = 0x90;
-        if (c == 0xF4) high = 0x8F;
+        if (c == 0xE0)
+            low = 0xA0;
+        if (c == 0xED)
+            high = 0x9F;
+        if (c == 0xF0)
+            low = 0x90;
+        if (c == 0xF4)
+            high = 0x8F;
         for (size_t k = 1; k <= extra; ++k) {
             const unsigned char t = s[i + k];
             if (t < (k == 1 ? low : 0x80) || t > (k == 1 ? high : 0xBF))
@@ -156,8 +162,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
         const size_type n = in.ConsumeIntegralInRange<size_type>(0, m.size() + 2);
         const size_type pos = in.ConsumeBool() ? npos : n;
         // The text a change made through the UTF-16 side starts from.
-        const std::string base =
-            whole_copy ? m : ValidUtf8(CText(m)) ? CText(m) : std::string();
+        const std::string base = whole_copy ? m : ValidUtf8(CText(m)) ? CText(m) : std::string();
         const int op = in.ConsumeIntegralInRange(0, 9);
         whole_copy = whole_copy && op >= 7;
         switch (op) {

@@ -45,9 +45,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
 
     RecordService service;
     service.PreUpgrade();
-    const bool expected =
-        !per_user || Build(service.target_version.build_version) >
-                         Build(service.source_version.build_version);
+    const bool expected = !per_user || Build(service.target_version.build_version) >
+                                           Build(service.source_version.build_version);
     FUZZ_CHECK(service.IsNeedUpgrade() == expected);
     return 0;
 }
