@@ -29,7 +29,7 @@ bool ValidUtf8(const std::string &s) {
                        : c >= 0xE0 && c <= 0xEF ? 2
                        : c >= 0xF0 && c <= 0xF4 ? 3
                                                 : 9;
-        if (extra == 9 || i + extra >= s.size() + (extra ? 0 : 1))
+        if (extra == 9 || (extra > 0 && i + extra >= s.size()))
             return false;
         unsigned char low = 0x80, high = 0xBF;
         if (c == 0xE0)
