@@ -1,8 +1,10 @@
-// Config::read on any file content: a read that succeeds holds only well-formed pairs, one
-// that fails holds nothing, and a second read of the same file changes nothing.
+// Config::read on any file content, as a pid file or the logger's level file: a read that
+// succeeds holds only well-formed pairs, one that fails holds nothing, and a second read of
+// the same file changes nothing.
 #include <algorithm>
 
 #include "common/config.h"
+#include "common/log.h"
 #include "fuzz/fuzz_support.h"
 #include "tests/support/temp_dir.h"
 
@@ -31,5 +33,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     const auto first = config.entries();
     FUZZ_CHECK(config.read(path) == result);
     FUZZ_CHECK(config.entries() == first);
+
+    // The logger reads its level file through the same reader and takes every value as a level.
+    Logger::Initialize(Logger::TYPE_STDOUT, "", path, 50, Logger::SCOPE_NONE);
     return 0;
 }
