@@ -16,6 +16,16 @@ if(LOXEN_SANITIZE)
     add_link_options(-fsanitize=address,undefined)
 endif()
 
+if(LOXEN_FUZZ)
+    if(NOT CMAKE_CXX_COMPILER_ID MATCHES "Clang")
+        message(FATAL_ERROR "LOXEN_FUZZ needs clang: -DCMAKE_CXX_COMPILER=clang++-14 -DCMAKE_C_COMPILER=clang-14")
+    endif()
+    # Coverage and sanitizers in every library; only the fuzz targets link libFuzzer's main.
+    add_compile_options(-fsanitize=fuzzer-no-link,address,undefined -fno-omit-frame-pointer
+                        -fno-sanitize-recover=undefined)
+    add_link_options(-fsanitize=address,undefined)
+endif()
+
 # loxen_add_library(NAME SOURCES... LINKS...) — one library per subsystem.
 function(loxen_add_library name)
     cmake_parse_arguments(ARG "" "" "SOURCES;LINKS" ${ARGN})

@@ -2,6 +2,7 @@
 
 #include <archive.h>
 #include <archive_entry.h>
+#include <sys/stat.h>
 
 #include <cstdio>
 #include <filesystem>
@@ -110,6 +111,14 @@ bool PlaceUnder(archive_entry *entry, const ustring &root) {
     return true;
 }
 
+// The disk writer sets the mode of a hard link that carries data through the path, so a link
+// to a symbolic link would change the mode of whatever the symbolic link names.
+bool LinksToSymlink(archive_entry *entry) {
+    const char *link_target = archive_entry_hardlink(entry);
+    struct stat st;
+    return link_target && ::lstat(link_target, &st) == 0 && S_ISLNK(st.st_mode);
+}
+
 // Writes every entry below root; 0 at the end of the archive, -1 at the first failure.
 int WriteEntries(archive *reader, archive *writer, const ustring &root, int total) {
     Notify_Adapter *relay = Notify_Adapter::GetInstance();
@@ -126,6 +135,12 @@ int WriteEntries(archive *reader, archive *writer, const ustring &root, int tota
         }
         if (!PlaceUnder(entry, root)) {
             LOX_LOG(ERROR, "extractor_debug", "extractor", "archive_entry_pathname failed");
+            return -1;
+        }
+        if (LinksToSymlink(entry)) {
+            LOX_LOG(ERROR, "extractor_debug", "extractor",
+                    "refusing package entry '%s': a hard link to the symbolic link '%s'",
+                    archive_entry_pathname(entry), archive_entry_hardlink(entry));
             return -1;
         }
         if (archive_read_extract2(reader, entry, writer) != ARCHIVE_OK) {

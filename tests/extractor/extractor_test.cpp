@@ -7,11 +7,13 @@
 #include <unistd.h>
 
 #include <QSignalSpy>
+#include <filesystem>
 #include <string>
 
 #include "common/log.h"
 #include "tests/support/archive_builder.h"
 #include "tests/support/temp_dir.h"
+#include "tests/support/tree_listing.h"
 #include "texts/notify_adapter.h"
 #include "texts/strtable.h"
 
@@ -230,6 +232,21 @@ TEST_F(ExtractorTest, HardLinksToFilesOutsideTheTargetAreRefused) {
         EXPECT_EQ(1u, LinkStat(victim).st_nlink) << link_target;
         EXPECT_EQ("untouched", ReadFile(victim));
     }
+}
+
+// Packages under which the extractor once changed something outside its target (kept by the
+// fuzz target). Each unpacks two levels below the package, which it can name "../../nimbrel.qar".
+TEST_F(ExtractorTest, FuzzRegressionPackagesChangeNothingOutsideTheTarget) {
+    int run = 0;
+    for (const auto &input : std::filesystem::directory_iterator(
+             LOXEN_SOURCE_DIR "/fuzz/regressions/extractor_fuzzer")) {
+        WriteFile(package, ReadFile(input.path().string()));
+        const std::string runs = dir / ("run" + std::to_string(++run));
+        const auto before = loxtest::ListTree(dir.path(), {log_path, runs});
+        Extract(package, runs + "/target");
+        EXPECT_EQ(before, loxtest::ListTree(dir.path(), {log_path, runs})) << input.path();
+    }
+    EXPECT_GT(run, 0);
 }
 
 TEST_F(ExtractorTest, EmptyPathsFailBeforeAnythingIsSent) {
