@@ -114,7 +114,7 @@ TEST_F(DebPackageTest, LinkStartsTheLauncherThatInstallsTheSampleClientThenFinds
     MakeDirs(home);
 
     CapturedRun first = scratch.Run(launcher, scratch.Env(home));
-    EXPECT_EQ(first.status, 0) << first.err;
+    ASSERT_EQ(first.status, 0) << first.err;
     EXPECT_EQ(ReadFile(app + "/INFO"), ReadFile(root / (kTree + "/INFO")));
     pid_t client = 0;
     ASSERT_TRUE(WaitFor([&] { return (client = ClientNamedBy(user)) != 0; }))
