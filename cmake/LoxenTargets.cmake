@@ -35,9 +35,10 @@ function(loxen_add_library name)
     loxen_set_warnings(${name})
 endfunction()
 
-# loxen_add_test(NAME SOURCE LINKS...) — one test executable from one file, discovered by CTest.
+# loxen_add_test(NAME SOURCE [TIMEOUT S] LINKS... [PROPERTIES...]) — one test executable from one
+# file, discovered by CTest; PROPERTIES are added to each discovered test's.
 function(loxen_add_test name source)
-    cmake_parse_arguments(ARG "" "TIMEOUT" "LINKS" ${ARGN})
+    cmake_parse_arguments(ARG "" "TIMEOUT" "LINKS;PROPERTIES" ${ARGN})
     add_executable(${name} ${source})
     target_link_libraries(${name} PRIVATE ${ARG_LINKS} loxen_test_support GTest::gtest GTest::gtest_main)
     loxen_set_warnings(${name})
@@ -46,6 +47,6 @@ function(loxen_add_test name source)
     endif()
     gtest_discover_tests(${name}
         DISCOVERY_TIMEOUT 60
-        PROPERTIES TIMEOUT ${ARG_TIMEOUT}
+        PROPERTIES TIMEOUT ${ARG_TIMEOUT} ${ARG_PROPERTIES}
                    ENVIRONMENT "QT_QPA_PLATFORM=offscreen;LOXEN_BUILD_DIR=${PROJECT_BINARY_DIR}")
 endfunction()

@@ -4,8 +4,10 @@
 #include <pwd.h>
 #include <signal.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -147,6 +149,18 @@ std::string ShellQuote(const std::string &text) {
     std::string quoted = "'";
     for (char c : text) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
     return quoted + "'";
+}
+
+CapturedRun RunCapturing(const std::string &command) {
+    CapturedRun run;
+    FILE *pipe = ::popen(command.c_str(), "r");
+    if (pipe == nullptr)
+        return run;
+    char chunk[4096];
+    while (size_t n = std::fread(chunk, 1, sizeof chunk, pipe)) run.out.append(chunk, n);
+    const int status = ::pclose(pipe);
+    run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    return run;
 }
 
 }  // namespace loxtest

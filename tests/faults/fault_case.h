@@ -62,5 +62,7 @@ int CountOf(const std::string &text, const std::string &needle);
 
 // A single-quoted shell word.
 std::string ShellQuote(const std::string &text);
+// Runs a shell command line with standard output kept; standard error passes through.
+CapturedRun RunCapturing(const std::string &command);
 
 }  // namespace loxtest

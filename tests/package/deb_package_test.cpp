@@ -1,0 +1,132 @@
+// The Debian packages of this build, unpacked below a temporary root: clean for lintian, a
+// Depends that covers what the shipped binaries need, and a working product started through
+// the /usr/bin link.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <map>
+#include <set>
+#include <sstream>
+
+#include "tests/faults/fault_case.h"
+
+namespace loxtest {
+namespace {
+
+namespace fs = std::filesystem;
+
+const std::string kTree = "opt/BrenthorLoxen";
+
+std::vector<std::string> Words(const std::string &text) {
+    std::istringstream stream(text);
+    std::vector<std::string> words;
+    for (std::string word; stream >> word;) words.push_back(word);
+    return words;
+}
+
+// The same path on the other side of the merged /usr, where dpkg may know it instead.
+std::string OtherSpelling(const std::string &path) {
+    return path.rfind("/usr/", 0) == 0 ? path.substr(4) : "/usr" + path;
+}
+
+// The packages owning each path, asked of dpkg at once.
+std::map<std::string, std::set<std::string>> Owners(const std::set<std::string> &paths) {
+    std::string command = "dpkg -S";
+    for (const std::string &path : paths)
+        command += " " + ShellQuote(path) + " " + ShellQuote(OtherSpelling(path));
+    std::map<std::string, std::set<std::string>> owners;
+    std::istringstream lines(RunCapturing(command + " 2>/dev/null").out);
+    for (std::string line; std::getline(lines, line);) {
+        const size_t colon = line.find(": /");
+        if (colon == std::string::npos)
+            continue;
+        const std::string path = line.substr(colon + 2);
+        auto &set = owners[paths.count(path) ? path : OtherSpelling(path)];
+        for (const std::string &word : Words(line.substr(0, colon)))
+            set.insert(word.substr(0, word.find_first_of(",:")));
+    }
+    return owners;
+}
+
+class DebPackageTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        for (const char *deb : {LOXEN_DEB_MAIN, LOXEN_DEB_SAMPLE})
+            ASSERT_EQ(RunShell("dpkg-deb -x " + ShellQuote(deb) + " " + ShellQuote(root.path())), 0)
+                << deb;
+    }
+
+    TempDir root;
+};
+
+TEST(DebLintTest, LintianReportsNoErrorOrWarning) {
+    const std::string command = std::string("lintian --fail-on error,warning ") + LOXEN_DEB_MAIN +
+                                " " + LOXEN_DEB_SAMPLE + " 2>&1";
+    CapturedRun run = RunCapturing(command);
+    EXPECT_EQ(run.status, 0) << run.out;
+}
+
+// dpkg-shlibdeps lists the packages of the libraries each file names itself; their own
+// libraries come with those packages' dependencies.
+TEST_F(DebPackageTest, DependsHasThePackageOfEveryLibraryTheShippedFilesNeed) {
+    const std::vector<std::string> names =
+        Words(RunCapturing(std::string("dpkg-deb -f ") + LOXEN_DEB_MAIN +
+                           " Depends | tr ',|' '\\n\\n' | awk '{print $1}'")
+                  .out);  // alternatives too
+    const std::set<std::string> depends(names.begin(), names.end());
+    std::vector<std::string> files = {root / (kTree + "/bin/loxen-launcher")};
+    for (const auto &entry : fs::recursive_directory_iterator(root / (kTree + "/lib/plugins")))
+        if (entry.path().extension() == ".so")
+            files.push_back(entry.path().string());
+    ASSERT_GE(files.size(), 4u);
+    std::map<std::string, std::string> needs;  // library path -> a file that needs it
+    for (const std::string &file : files) {
+        const std::string ldd = RunCapturing("ldd " + ShellQuote(file)).out;
+        EXPECT_EQ(ldd.find("not found"), std::string::npos) << file << "\n" << ldd;
+        const std::string needed =
+            RunCapturing("objdump -p " + ShellQuote(file) + " | awk '/NEEDED/ {print $2}'").out;
+        for (const std::string &library : Words(needed)) {
+            const size_t at = ldd.find("\t" + library + " => /");
+            ASSERT_NE(at, std::string::npos) << file << " needs " << library;
+            needs[Words(ldd.substr(at))[2]] = file;
+        }
+    }
+    std::set<std::string> paths;
+    for (const auto &need : needs) paths.insert(need.first);
+    const auto owners = Owners(paths);
+    for (const auto &[path, file] : needs) {
+        bool listed = false;
+        if (owners.count(path))
+            for (const std::string &owner : owners.at(path))
+                listed = listed || depends.count(owner);
+        EXPECT_TRUE(listed) << file << " needs " << path << ", which no package of Depends has";
+    }
+}
+
+TEST_F(DebPackageTest, LinkStartsTheLauncherThatInstallsTheSampleClientThenFindsItUpToDate) {
+    const std::string entry = ReadFile(root / "usr/share/applications/brenthor-loxen.desktop");
+    EXPECT_NE(entry.find("\nExec=\"/usr/bin/brenthor-loxen\"\n"), std::string::npos) << entry;
+    EXPECT_TRUE(PathExists(root / "usr/share/icons/hicolor/72x72/apps/brenthor-loxen.png"));
+
+    FaultScratch scratch;
+    const std::string home = scratch / "home", user = home + "/.BrenthorLoxen";
+    const std::string app = user + "/BrenthorLoxen.app", launcher = root / "usr/bin/brenthor-loxen";
+    MakeDirs(home);
+
+    CapturedRun first = scratch.Run(launcher, scratch.Env(home));
+    ASSERT_EQ(first.status, 0) << first.err;
+    EXPECT_EQ(ReadFile(app + "/INFO"), ReadFile(root / (kTree + "/INFO")));
+    pid_t client = 0;
+    ASSERT_TRUE(WaitFor([&] { return (client = ClientNamedBy(user)) != 0; }))
+        << "the sample client did not start";
+    const auto installed = SnapshotTree(app);
+
+    CapturedRun second = scratch.Run(launcher, scratch.Env(home));
+    EXPECT_EQ(second.status, 0) << second.err;
+    EXPECT_EQ(SnapshotTree(app), installed);
+    EXPECT_EQ(ClientNamedBy(user), client) << "an up-to-date run keeps the running client";
+    EXPECT_TRUE(EndClient(user));
+}
+
+}  // namespace
+}  // namespace loxtest
