@@ -72,7 +72,11 @@ void LauncherSandbox::SetAllLevels(int level) const {
 }
 
 std::unique_ptr<ChildProcess> LauncherSandbox::Spawn(const ChildProcess::Environment &env) const {
-    ChildProcess::Environment merged = {{"HOME", fake_.home()}, {"QT_QPA_PLATFORM", "offscreen"}};
+    // A bus that is not there: no notice of a test run reaches the desktop of the machine.
+    ChildProcess::Environment merged = {
+        {"HOME", fake_.home()},
+        {"QT_QPA_PLATFORM", "offscreen"},
+        {"DBUS_SESSION_BUS_ADDRESS", "unix:path=" + fake_.base() + "/no-bus"}};
     for (const auto &pair : env) merged[pair.first] = pair.second;
     return std::make_unique<ChildProcess>(launcher(), std::vector<std::string>{}, merged);
 }
