@@ -9,6 +9,7 @@
 
 #include "common/log.h"
 #include "launcher/launcher.h"
+#include "launcher/run-log.h"
 #include "service/cloud-service.h"
 #include "telk/brenlocale.h"
 #include "telk/qtsingleapplication.h"
@@ -132,6 +133,7 @@ int main(int argc, char **argv) {
     }
 
     initializeLanguage(app);
+    LogRunStart();
     // Only LaunchDone ends the run; hiding or closing the dialog must not end the event loop
     // while the worker thread still writes the user's installation.
     app.setQuitOnLastWindowClosed(false);
