@@ -12,6 +12,7 @@
 #include "launcher/run-log.h"
 #include "service/cloud-service.h"
 #include "telk/brenlocale.h"
+#include "telk/instance-channel.h"
 #include "telk/qtsingleapplication.h"
 #include "telk/uipathmanager.h"
 #include "texts/strtable.h"
@@ -119,6 +120,9 @@ void initializeLanguage(QApplication &app) {
 int main(int argc, char **argv) {
     initialize_resources(argv[0]);
     QtSingleApplication app(argc, argv, true);
+    // The window class and the Wayland application id: the desktop entry's StartupWMClass and name.
+    QGuiApplication::setApplicationName(QStringLiteral("brenthor-loxen"));
+    QGuiApplication::setDesktopFileName(QStringLiteral("brenthor-loxen"));
     if (!HomeNameIsExact()) {
         LOX_LOG(ERROR, "launcher_debug", "main",
                 "home directory '%s' is not a name in the file-name encoding, leaving it alone",
@@ -129,6 +133,7 @@ int main(int argc, char **argv) {
     initialize_logger();
     if (app.isRunning()) {
         LOX_LOG(DEBUG, "launcher_debug", "main", "app has already launched, return");
+        InstanceChannel::AskToRaise();
         return 0;
     }
 
@@ -138,6 +143,9 @@ int main(int argc, char **argv) {
     // while the worker thread still writes the user's installation.
     app.setQuitOnLastWindowClosed(false);
     auto *launcher = new Launcher();
+    InstanceChannel channel;
+    QObject::connect(&channel, &InstanceChannel::sigRaise, launcher, &Launcher::RaiseDialog);
+    channel.Listen();
     launcher->Run();
     launcher->Start();
     const int status = app.exec();

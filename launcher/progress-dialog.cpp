@@ -35,6 +35,9 @@ ProcessingProgressDialog::ProcessingProgressDialog() : QProgressDialog(nullptr, 
     setWindowModality(Qt::WindowModal);
     setFixedWidth(static_cast<int>(DPIinfo::getInstance()->getDPI() * kBaseWidth));
     setStyleSheet(DPIinfo::getInstance()->getScaledStyleSheet(kStyleSheet));
+    // One line of text and a bar: a window manager must not offer to stretch it (maximise).
+    ensurePolished();
+    setFixedHeight(sizeHint().height());
 }
 
 // Escape: the work goes on whatever the user presses, so there is nothing to cancel.
