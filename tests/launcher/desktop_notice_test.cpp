@@ -139,8 +139,8 @@ TEST_F(DesktopNoticeTest, BrokenFirstInstallNotifiesOnceAndGoodRunsNotAtAll) {
     ASSERT_EQ(calls.size(), 1u) << run.err;
     EXPECT_EQ(calls[0].app_name, "Brenthor Loxen Client");
     EXPECT_EQ(calls[0].summary, kSummary);
-    EXPECT_EQ(calls[0].body, QString(kDamaged) + "\nDetails: " +
-                                 QString::fromStdString(box.fake().user_path()) +
+    EXPECT_EQ(calls[0].body, QString(kDamaged) +
+                                 "\nDetails: " + QString::fromStdString(box.fake().user_path()) +
                                  "/log/launcher.log");
     EXPECT_TRUE(calls[0].actions.isEmpty());
     EXPECT_EQ(calls[0].expire, -1);
