@@ -1,49 +1,42 @@
 #include "launcher/desktop-notice.h"
 
-#include <QDBusConnection>
-#include <QDBusError>
-#include <QDBusMessage>
-#include <QStringList>
-#include <QVariantMap>
+#include <dlfcn.h>
+
+#include <QFile>
 #include <cstdio>
 
 #include "common/log.h"
+#include "launcher/desktop-notice-bus.h"
 #include "telk/uipathmanager.h"
 #include "texts/strtable.h"
 
 namespace {
 
-const char kService[] = "org.freedesktop.Notifications";
-const char kObjectPath[] = "/org/freedesktop/Notifications";
 constexpr int kAppNameText = 203;
-constexpr int kServerExpiry = -1;
-// A desktop whose notification service hangs must not keep the launcher running.
-constexpr int kCallTimeoutMs = 5000;
 
 // True when the notification service took the notice.
 bool Notify(const QString &summary, const QString &body) {
-    QDBusConnection bus = QDBusConnection::sessionBus();
-    if (!bus.isConnected()) {
+    const QString root = UIPathManager::getInstance()->getPath("root_resource_path");
+    const QByteArray module = QFile::encodeName(root + "/lib/" LOXEN_NOTICE_MODULE);
+    // Never unloaded: the bus connection keeps a thread of its own until the process ends.
+    void *handle = ::dlopen(module.constData(), RTLD_NOW | RTLD_LOCAL);
+    const auto notify =
+        handle == nullptr ? nullptr
+                          : reinterpret_cast<LoxenNotifyFunction>(::dlsym(handle, "loxen_notify"));
+    if (notify == nullptr) {
         LOX_LOG(NOTE, "launcher_debug", "desktop-notice",
-                "no session bus (%s), telling the user on standard error",
-                bus.lastError().message().toUtf8().constData());
+                "cannot load '%s' (%s), telling the user on standard error", module.constData(),
+                ::dlerror());
         return false;
     }
-    QDBusMessage call = QDBusMessage::createMethodCall(kService, kObjectPath, kService, "Notify");
-    const QString icon =
-        UIPathManager::getInstance()->getPath("root_resource_path") + "/images/ico_72_nimbrel.png";
-    QVariantMap hints;
-    hints.insert(QStringLiteral("desktop-entry"), QStringLiteral("brenthor-loxen"));
-    call << StrTable::LoadStr(kAppNameText) << 0u << icon << summary << body << QStringList()
-         << hints << kServerExpiry;
-    const QDBusMessage reply = bus.call(call, QDBus::Block, kCallTimeoutMs);
-    if (reply.type() == QDBusMessage::ErrorMessage) {
-        LOX_LOG(NOTE, "launcher_debug", "desktop-notice",
-                "no notification service took the notice (%s), telling the user on standard error",
-                reply.errorMessage().toUtf8().constData());
-        return false;
-    }
-    return true;
+    char why[512] = "";
+    if (notify(StrTable::LoadStr(kAppNameText).toUtf8().constData(),
+               QFile::encodeName(root + "/images/ico_72_nimbrel.png").constData(),
+               summary.toUtf8().constData(), body.toUtf8().constData(), why, sizeof why) == 0)
+        return true;
+    LOX_LOG(NOTE, "launcher_debug", "desktop-notice", "%s, telling the user on standard error",
+            why);
+    return false;
 }
 
 }  // namespace
