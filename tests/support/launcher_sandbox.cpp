@@ -5,6 +5,7 @@
 #include <signal.h>
 #include <sys/wait.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
@@ -36,6 +37,18 @@ std::vector<std::string> ProcList(pid_t pid, const char *name) {
     std::istringstream stream(raw);
     for (std::string item; std::getline(stream, item, '\0');) items.push_back(item);
     return items;
+}
+
+pid_t ParentOf(pid_t pid) {
+    const std::string text = ReadWhole("/proc/" + std::to_string(pid) + "/stat");
+    size_t paren = text.rfind(')');
+    if (paren == std::string::npos)
+        return 0;
+    std::istringstream fields(text.substr(paren + 1));
+    char state = 0;
+    long parent = 0;
+    fields >> state >> parent;
+    return static_cast<pid_t>(parent);
 }
 
 }  // namespace
@@ -119,7 +132,13 @@ std::vector<pid_t> LauncherSandbox::ClientPids() const {
                 pids.push_back(pid);
     }
     ::closedir(proc);
-    return pids;
+    // A client's shell forks before each command it runs; until the exec the copy looks like
+    // the client itself. It is not a second client.
+    std::vector<pid_t> clients;
+    for (pid_t pid : pids)
+        if (std::find(pids.begin(), pids.end(), ParentOf(pid)) == pids.end())
+            clients.push_back(pid);
+    return clients;
 }
 
 pid_t LauncherSandbox::PidFromFile() const {
