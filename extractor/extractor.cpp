@@ -52,6 +52,11 @@ const char *EntryErrorText(archive *reader, archive *writer) {
     return archive_error_string(writer) ? ErrorText(writer) : ErrorText(reader);
 }
 
+// The error number that goes with EntryErrorText.
+int EntryErrno(archive *reader, archive *writer) {
+    return archive_error_string(writer) ? archive_errno(writer) : archive_errno(reader);
+}
+
 int OpenPackage(archive *reader, const ustring &source) {
     archive_read_support_filter_all(reader);
     archive_read_support_format_all(reader);
@@ -120,7 +125,8 @@ bool LinksToSymlink(archive_entry *entry) {
 }
 
 // Writes every entry below root; 0 at the end of the archive, -1 at the first failure.
-int WriteEntries(archive *reader, archive *writer, const ustring &root, int total) {
+int WriteEntries(archive *reader, archive *writer, const ustring &root, int total,
+                 Extractor::Totals &totals) {
     Notify_Adapter *relay = Notify_Adapter::GetInstance();
     int done = 0;
     for (;;) {
@@ -149,6 +155,8 @@ int WriteEntries(archive *reader, archive *writer, const ustring &root, int tota
             return -1;
         }
         relay->UpdateProgress(total, ++done);
+        totals.entries = done;
+        totals.bytes += archive_entry_size(entry);
         if (archive_write_finish_entry(writer) != ARCHIVE_OK) {
             LOX_LOG(ERROR, "extractor_debug", "extractor",
                     "archive_write_finish_entry failed: '%s'", ErrorText(writer));
@@ -172,6 +180,7 @@ void Extractor::SetSource(const ustring &path) {
 }
 
 int Extractor::Extract() {
+    totals = Totals();
     if (source.empty() || target.empty()) {
         LOX_LOG(ERROR, "extractor_debug", "extractor", "Invalid Argument");
         return -1;
@@ -203,9 +212,13 @@ int Extractor::Extract() {
     if (OpenPackage(handles.reader, source) != ARCHIVE_OK) {
         LOX_LOG(ERROR, "extractor_debug", "extractor", "Failed to read file '%s' ('%s')",
                 source.c_str(), ErrorText(handles.reader));
+        totals.error_number = archive_errno(handles.reader);
         return -1;
     }
-    return WriteEntries(handles.reader, handles.writer, root, total);
+    if (WriteEntries(handles.reader, handles.writer, root, total, totals) == 0)
+        return 0;
+    totals.error_number = EntryErrno(handles.reader, handles.writer);
+    return -1;
 }
 
 int Extractor::Count() {

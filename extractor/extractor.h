@@ -8,6 +8,13 @@ struct archive;
 // Notify_Adapter. Every operation opens and frees its own libarchive handles.
 class Extractor {
 public:
+    // What the last Extract wrote, and the system error number of its failure (0 if unknown).
+    struct Totals {
+        int entries = 0;
+        long long bytes = 0;
+        int error_number = 0;
+    };
+
     Extractor();
     ~Extractor();
 
@@ -22,8 +29,10 @@ public:
     int List();
     // Copies the current entry's data blocks from reader to writer; 0 or -1.
     int copy_data(archive *reader, archive *writer);
+    const Totals &GetTotals() const { return totals; }
 
 private:
     ustring target;
     ustring source;
+    Totals totals;
 };

@@ -51,6 +51,14 @@ void Launcher::ShowMsgBox() {
     dialog->show();
 }
 
+void Launcher::RaiseDialog() {
+    if (!dialog->isVisible())
+        return;  // nothing is shown during an up-to-date run
+    dialog->showNormal();
+    dialog->raise();
+    dialog->activateWindow();
+}
+
 void Launcher::LaunchDone() {
     dialog->setValue(100);
     dialog->hide();

@@ -23,6 +23,10 @@ public:
     void Run();
     void Start();
 
+public slots:
+    // Brings a dialog that is shown forward, for a second launcher the user started.
+    void RaiseDialog();
+
 signals:
     void sigStart();
 

@@ -15,8 +15,10 @@
 #include "common/log.h"
 #include "launcher/display-platform.h"
 #include "launcher/launcher.h"
+#include "launcher/run-log.h"
 #include "service/cloud-service.h"
 #include "telk/brenlocale.h"
+#include "telk/instance-channel.h"
 #include "telk/qtsingleapplication.h"
 #include "telk/uipathmanager.h"
 #include "texts/strtable.h"
@@ -146,6 +148,9 @@ int main(int argc, char **argv) {
     QtSingleApplication app(argc, argv, true);
     platform.RestoreSessionChoice();
     initialize_ctype();
+    // The window class and the Wayland application id: the desktop entry's StartupWMClass and name.
+    QGuiApplication::setApplicationName(QStringLiteral("brenthor-loxen"));
+    QGuiApplication::setDesktopFileName(QStringLiteral("brenthor-loxen"));
     if (!HomeNameIsExact()) {
         LOX_LOG(ERROR, "launcher_debug", "main",
                 "home directory '%s' is not a name in the file-name encoding, leaving it alone",
@@ -157,14 +162,19 @@ int main(int argc, char **argv) {
     platform.LogFallback();
     if (app.isRunning()) {
         LOX_LOG(DEBUG, "launcher_debug", "main", "app has already launched, return");
+        InstanceChannel::AskToRaise();
         return 0;
     }
 
     initializeLanguage(app);
+    LogRunStart();
     // Only LaunchDone ends the run; hiding or closing the dialog must not end the event loop
     // while the worker thread still writes the user's installation.
     app.setQuitOnLastWindowClosed(false);
     auto *launcher = new Launcher();
+    InstanceChannel channel;
+    QObject::connect(&channel, &InstanceChannel::sigRaise, launcher, &Launcher::RaiseDialog);
+    channel.Listen();
     launcher->Run();
     launcher->Start();
     const int status = app.exec();

@@ -41,6 +41,9 @@ ProcessingProgressDialog::ProcessingProgressDialog() : QProgressDialog(nullptr, 
     // The toolkit would show the dialog by itself once a run lasts a few seconds, even one
     // that installs nothing; only the worker's request may show it.
     setMinimumDuration(INT_MAX);
+    // One line of text and a bar: a window manager must not offer to stretch it (maximise).
+    ensurePolished();
+    setFixedHeight(sizeHint().height());
 }
 
 // Escape: the work goes on whatever the user presses, so there is nothing to cancel.

@@ -4,6 +4,7 @@
 
 #include "common/log.h"
 #include "launcher/handler-thread.h"
+#include "launcher/run-outcome.h"
 #include "service/cloud-service.h"
 #include "service/linux/linux-service.h"
 #include "texts/strtable.h"
@@ -47,9 +48,12 @@ void Worker::JoinThread() {
 void Worker::HandleServicce() {
     LOX_LOG(DEBUG, "launcher_debug", "launcher", "running");
     service->PreUpgrade();
-    if (service->IsNeedUpgrade()) {
+    RunOutcome outcome;
+    outcome.upgrade_needed = service->IsNeedUpgrade();
+    if (outcome.upgrade_needed) {
         emit sigShowMsg();
-        if (service->HandlePackageUpgrade() != 0) {
+        outcome.upgrade_status = service->HandlePackageUpgrade();
+        if (outcome.upgrade_status != 0) {
             LOX_LOG(ERROR, "launcher_debug", "launcher", "Failed to upgrade package");
         } else {
             emit sigUpdateProgress(100, 100);
@@ -62,5 +66,7 @@ void Worker::HandleServicce() {
     service->RemoveAgedFolders();
     service->PostUpgrade();
     LOX_LOG(DEBUG, "launcher_debug", "launcher", "done");
+    outcome.problem = service->GetClientProblem();
+    ReportRunOutcome(outcome);
     emit sigServiceDone();
 }

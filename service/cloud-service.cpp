@@ -15,6 +15,10 @@ void Service::SetTimeout(int timeout) {
     this->timeout = timeout;
 }
 
+ClientProblem Service::GetClientProblem() const {
+    return client_problem;
+}
+
 QString Service::GetUserInstallPath() {
     return QDir::homePath();
 }

@@ -3,6 +3,7 @@
 #include <QString>
 
 #include "common/ustring.h"
+#include "service/client-problem.h"
 
 // The upgrade service: decides whether the per-user installation must be replaced and
 // replaces it. The worker holds one implementation and calls it on its own thread.
@@ -37,6 +38,8 @@ public:
     virtual int PrepareUserEnv();
     // Moves the legacy data folder into the current per-user root.
     virtual void MigrateService();
+    // After PostUpgrade: why no per-user client was started, None when one was.
+    virtual ClientProblem GetClientProblem() const;
 
     // The user's home directory, base of every per-user path.
     static QString GetUserInstallPath();
@@ -57,4 +60,7 @@ protected:
     ustring app_path;
     VersionInfo target_version;
     VersionInfo source_version;
+    ClientProblem client_problem = ClientProblem::None;
+    // Error number of a failed extraction (0 when unknown), -1 while none has failed.
+    int extract_error = -1;
 };

@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <chrono>
 #include <cstring>
 
 #include "common/file-op.h"
@@ -245,7 +246,16 @@ int Service::ExtractPackage() {
     Extractor extractor;
     extractor.SetSource(package);
     extractor.SetTarget(target);
-    return extractor.Extract();
+    const auto start = std::chrono::steady_clock::now();
+    const int ret = extractor.Extract();
+    const std::chrono::duration<double> took = std::chrono::steady_clock::now() - start;
+    const Extractor::Totals &totals = extractor.GetTotals();
+    LOX_LOG(INFO, "service_debug", "cloud-service",
+            "extraction %s: %d entries, %lld bytes in %.2f s", ret == 0 ? "complete" : "failed",
+            totals.entries, totals.bytes, took.count());
+    if (ret != 0)  // libarchive's own codes are negative: no system error behind them
+        extract_error = totals.error_number > 0 ? totals.error_number : 0;
+    return ret;
 }
 
 int Service::PrepareUserEnv() {

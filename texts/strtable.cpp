@@ -22,6 +22,17 @@ void InitStrTable() {
     SetRow(203, "app_name_loxen_client", "Brenthor Loxen Client");
     SetRow(497, "desc_nmbl_env_preparation_done_loxen", "%1 is ready.");
     SetRow(1052, "desc_nmbl_env_preparing_loxen", "%1 is initializing...");
+    // What a run that leaves no working client tells the user.
+    SetRow(1051, "notice_details_log_loxen", "Details: %1");
+    SetRow(1053, "notice_not_installed_loxen", "%1 could not be installed.");
+    SetRow(1054, "notice_not_started_loxen", "%1 could not be started.");
+    SetRow(1055, "notice_reason_disk_full_loxen", "There is not enough disk space.");
+    SetRow(1056, "notice_reason_package_damaged_loxen", "The installation package is damaged.");
+    SetRow(1057, "notice_reason_cannot_write_loxen",
+           "The installation folder cannot be written to.");
+    SetRow(1058, "notice_reason_unfinished_update_loxen",
+           "An interrupted update could not be completed.");
+    SetRow(1059, "notice_reason_client_not_runnable_loxen", "The client program could not be run.");
 }
 
 QString LoadStr(int id) {

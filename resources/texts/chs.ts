@@ -15,5 +15,37 @@
         <source>%1 is initializing...</source>
         <translation>%1 正在初始化...</translation>
     </message>
+    <message>
+        <source>Details: %1</source>
+        <translation>详细信息：%1</translation>
+    </message>
+    <message>
+        <source>%1 could not be installed.</source>
+        <translation>无法安装 %1。</translation>
+    </message>
+    <message>
+        <source>%1 could not be started.</source>
+        <translation>无法启动 %1。</translation>
+    </message>
+    <message>
+        <source>There is not enough disk space.</source>
+        <translation>磁盘空间不足。</translation>
+    </message>
+    <message>
+        <source>The installation package is damaged.</source>
+        <translation>安装包已损坏。</translation>
+    </message>
+    <message>
+        <source>The installation folder cannot be written to.</source>
+        <translation>无法写入安装文件夹。</translation>
+    </message>
+    <message>
+        <source>An interrupted update could not be completed.</source>
+        <translation>无法完成被中断的更新。</translation>
+    </message>
+    <message>
+        <source>The client program could not be run.</source>
+        <translation>无法运行客户端程序。</translation>
+    </message>
 </context>
 </TS>

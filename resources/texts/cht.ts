@@ -15,5 +15,37 @@
         <source>%1 is initializing...</source>
         <translation>%1 準備中...</translation>
     </message>
+    <message>
+        <source>Details: %1</source>
+        <translation>詳細資訊：%1</translation>
+    </message>
+    <message>
+        <source>%1 could not be installed.</source>
+        <translation>無法安裝 %1。</translation>
+    </message>
+    <message>
+        <source>%1 could not be started.</source>
+        <translation>無法啟動 %1。</translation>
+    </message>
+    <message>
+        <source>There is not enough disk space.</source>
+        <translation>磁碟空間不足。</translation>
+    </message>
+    <message>
+        <source>The installation package is damaged.</source>
+        <translation>安裝套件已損毀。</translation>
+    </message>
+    <message>
+        <source>The installation folder cannot be written to.</source>
+        <translation>無法寫入安裝資料夾。</translation>
+    </message>
+    <message>
+        <source>An interrupted update could not be completed.</source>
+        <translation>無法完成已中斷的更新。</translation>
+    </message>
+    <message>
+        <source>The client program could not be run.</source>
+        <translation>無法執行用戶端程式。</translation>
+    </message>
 </context>
 </TS>

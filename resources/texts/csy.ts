@@ -15,5 +15,37 @@
         <source>%1 is initializing...</source>
         <translation>%1 se inicializuje...</translation>
     </message>
+    <message>
+        <source>Details: %1</source>
+        <translation>Podrobnosti: %1</translation>
+    </message>
+    <message>
+        <source>%1 could not be installed.</source>
+        <translation>%1 se nepodařilo nainstalovat.</translation>
+    </message>
+    <message>
+        <source>%1 could not be started.</source>
+        <translation>%1 se nepodařilo spustit.</translation>
+    </message>
+    <message>
+        <source>There is not enough disk space.</source>
+        <translation>Na disku není dostatek místa.</translation>
+    </message>
+    <message>
+        <source>The installation package is damaged.</source>
+        <translation>Instalační balíček je poškozený.</translation>
+    </message>
+    <message>
+        <source>The installation folder cannot be written to.</source>
+        <translation>Do instalační složky nelze zapisovat.</translation>
+    </message>
+    <message>
+        <source>An interrupted update could not be completed.</source>
+        <translation>Přerušenou aktualizaci se nepodařilo dokončit.</translation>
+    </message>
+    <message>
+        <source>The client program could not be run.</source>
+        <translation>Klientský program se nepodařilo spustit.</translation>
+    </message>
 </context>
 </TS>

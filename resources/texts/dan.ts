@@ -15,5 +15,37 @@
         <source>%1 is initializing...</source>
         <translation>%1 initialiserer...</translation>
     </message>
+    <message>
+        <source>Details: %1</source>
+        <translation>Detaljer: %1</translation>
+    </message>
+    <message>
+        <source>%1 could not be installed.</source>
+        <translation>%1 kunne ikke installeres.</translation>
+    </message>
+    <message>
+        <source>%1 could not be started.</source>
+        <translation>%1 kunne ikke startes.</translation>
+    </message>
+    <message>
+        <source>There is not enough disk space.</source>
+        <translation>Der er ikke nok diskplads.</translation>
+    </message>
+    <message>
+        <source>The installation package is damaged.</source>
+        <translation>Installationspakken er beskadiget.</translation>
+    </message>
+    <message>
+        <source>The installation folder cannot be written to.</source>
+        <translation>Der kan ikke skrives til installationsmappen.</translation>
+    </message>
+    <message>
+        <source>An interrupted update could not be completed.</source>
+        <translation>En afbrudt opdatering kunne ikke fuldføres.</translation>
+    </message>
+    <message>
+        <source>The client program could not be run.</source>
+        <translation>Klientprogrammet kunne ikke køres.</translation>
+    </message>
 </context>
 </TS>

@@ -15,5 +15,37 @@
         <source>%1 is initializing...</source>
         <translation>%1 is initializing...</translation>
     </message>
+    <message>
+        <source>Details: %1</source>
+        <translation>Details: %1</translation>
+    </message>
+    <message>
+        <source>%1 could not be installed.</source>
+        <translation>%1 could not be installed.</translation>
+    </message>
+    <message>
+        <source>%1 could not be started.</source>
+        <translation>%1 could not be started.</translation>
+    </message>
+    <message>
+        <source>There is not enough disk space.</source>
+        <translation>There is not enough disk space.</translation>
+    </message>
+    <message>
+        <source>The installation package is damaged.</source>
+        <translation>The installation package is damaged.</translation>
+    </message>
+    <message>
+        <source>The installation folder cannot be written to.</source>
+        <translation>The installation folder cannot be written to.</translation>
+    </message>
+    <message>
+        <source>An interrupted update could not be completed.</source>
+        <translation>An interrupted update could not be completed.</translation>
+    </message>
+    <message>
+        <source>The client program could not be run.</source>
+        <translation>The client program could not be run.</translation>
+    </message>
 </context>
 </TS>

@@ -15,5 +15,37 @@
         <source>%1 is initializing...</source>
         <translation>A %1 inicializálása folyamatban...</translation>
     </message>
+    <message>
+        <source>Details: %1</source>
+        <translation>Részletek: %1</translation>
+    </message>
+    <message>
+        <source>%1 could not be installed.</source>
+        <translation>A %1 telepítése nem sikerült.</translation>
+    </message>
+    <message>
+        <source>%1 could not be started.</source>
+        <translation>A %1 indítása nem sikerült.</translation>
+    </message>
+    <message>
+        <source>There is not enough disk space.</source>
+        <translation>Nincs elég szabad hely a lemezen.</translation>
+    </message>
+    <message>
+        <source>The installation package is damaged.</source>
+        <translation>A telepítőcsomag sérült.</translation>
+    </message>
+    <message>
+        <source>The installation folder cannot be written to.</source>
+        <translation>A telepítési mappába nem lehet írni.</translation>
+    </message>
+    <message>
+        <source>An interrupted update could not be completed.</source>
+        <translation>Egy megszakadt frissítést nem sikerült befejezni.</translation>
+    </message>
+    <message>
+        <source>The client program could not be run.</source>
+        <translation>Az ügyfélprogramot nem sikerült futtatni.</translation>
+    </message>
 </context>
 </TS>

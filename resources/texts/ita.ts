@@ -15,5 +15,37 @@
         <source>%1 is initializing...</source>
         <translation>%1 sta inizializzando...</translation>
     </message>
+    <message>
+        <source>Details: %1</source>
+        <translation>Dettagli: %1</translation>
+    </message>
+    <message>
+        <source>%1 could not be installed.</source>
+        <translation>Impossibile installare %1.</translation>
+    </message>
+    <message>
+        <source>%1 could not be started.</source>
+        <translation>Impossibile avviare %1.</translation>
+    </message>
+    <message>
+        <source>There is not enough disk space.</source>
+        <translation>Spazio su disco insufficiente.</translation>
+    </message>
+    <message>
+        <source>The installation package is damaged.</source>
+        <translation>Il pacchetto di installazione è danneggiato.</translation>
+    </message>
+    <message>
+        <source>The installation folder cannot be written to.</source>
+        <translation>Impossibile scrivere nella cartella di installazione.</translation>
+    </message>
+    <message>
+        <source>An interrupted update could not be completed.</source>
+        <translation>Impossibile completare un aggiornamento interrotto.</translation>
+    </message>
+    <message>
+        <source>The client program could not be run.</source>
+        <translation>Impossibile eseguire il programma client.</translation>
+    </message>
 </context>
 </TS>

@@ -15,5 +15,37 @@
         <source>%1 is initializing...</source>
         <translation>%1 초기화 중...</translation>
     </message>
+    <message>
+        <source>Details: %1</source>
+        <translation>자세한 내용: %1</translation>
+    </message>
+    <message>
+        <source>%1 could not be installed.</source>
+        <translation>%1을(를) 설치할 수 없습니다.</translation>
+    </message>
+    <message>
+        <source>%1 could not be started.</source>
+        <translation>%1을(를) 시작할 수 없습니다.</translation>
+    </message>
+    <message>
+        <source>There is not enough disk space.</source>
+        <translation>디스크 공간이 부족합니다.</translation>
+    </message>
+    <message>
+        <source>The installation package is damaged.</source>
+        <translation>설치 패키지가 손상되었습니다.</translation>
+    </message>
+    <message>
+        <source>The installation folder cannot be written to.</source>
+        <translation>설치 폴더에 쓸 수 없습니다.</translation>
+    </message>
+    <message>
+        <source>An interrupted update could not be completed.</source>
+        <translation>중단된 업데이트를 완료할 수 없습니다.</translation>
+    </message>
+    <message>
+        <source>The client program could not be run.</source>
+        <translation>클라이언트 프로그램을 실행할 수 없습니다.</translation>
+    </message>
 </context>
 </TS>

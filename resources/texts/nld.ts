@@ -15,5 +15,37 @@
         <source>%1 is initializing...</source>
         <translation>%1 is bezig met initialisatie...</translation>
     </message>
+    <message>
+        <source>Details: %1</source>
+        <translation>Meer informatie: %1</translation>
+    </message>
+    <message>
+        <source>%1 could not be installed.</source>
+        <translation>%1 kan niet worden geïnstalleerd.</translation>
+    </message>
+    <message>
+        <source>%1 could not be started.</source>
+        <translation>%1 kan niet worden gestart.</translation>
+    </message>
+    <message>
+        <source>There is not enough disk space.</source>
+        <translation>Er is onvoldoende schijfruimte.</translation>
+    </message>
+    <message>
+        <source>The installation package is damaged.</source>
+        <translation>Het installatiepakket is beschadigd.</translation>
+    </message>
+    <message>
+        <source>The installation folder cannot be written to.</source>
+        <translation>Er kan niet naar de installatiemap worden geschreven.</translation>
+    </message>
+    <message>
+        <source>An interrupted update could not be completed.</source>
+        <translation>Een onderbroken update kan niet worden voltooid.</translation>
+    </message>
+    <message>
+        <source>The client program could not be run.</source>
+        <translation>Het clientprogramma kan niet worden uitgevoerd.</translation>
+    </message>
 </context>
 </TS>

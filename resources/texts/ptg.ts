@@ -15,5 +15,37 @@
         <source>%1 is initializing...</source>
         <translation>%1 a iniciar...</translation>
     </message>
+    <message>
+        <source>Details: %1</source>
+        <translation>Detalhes: %1</translation>
+    </message>
+    <message>
+        <source>%1 could not be installed.</source>
+        <translation>Não foi possível instalar o %1.</translation>
+    </message>
+    <message>
+        <source>%1 could not be started.</source>
+        <translation>Não foi possível iniciar o %1.</translation>
+    </message>
+    <message>
+        <source>There is not enough disk space.</source>
+        <translation>Não existe espaço suficiente no disco.</translation>
+    </message>
+    <message>
+        <source>The installation package is damaged.</source>
+        <translation>O pacote de instalação está danificado.</translation>
+    </message>
+    <message>
+        <source>The installation folder cannot be written to.</source>
+        <translation>Não é possível escrever na pasta de instalação.</translation>
+    </message>
+    <message>
+        <source>An interrupted update could not be completed.</source>
+        <translation>Não foi possível concluir uma atualização interrompida.</translation>
+    </message>
+    <message>
+        <source>The client program could not be run.</source>
+        <translation>Não foi possível executar o programa cliente.</translation>
+    </message>
 </context>
 </TS>

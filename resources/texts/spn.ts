@@ -15,5 +15,37 @@
         <source>%1 is initializing...</source>
         <translation>%1 se está inicializando...</translation>
     </message>
+    <message>
+        <source>Details: %1</source>
+        <translation>Detalles: %1</translation>
+    </message>
+    <message>
+        <source>%1 could not be installed.</source>
+        <translation>No se pudo instalar %1.</translation>
+    </message>
+    <message>
+        <source>%1 could not be started.</source>
+        <translation>No se pudo iniciar %1.</translation>
+    </message>
+    <message>
+        <source>There is not enough disk space.</source>
+        <translation>No hay suficiente espacio en disco.</translation>
+    </message>
+    <message>
+        <source>The installation package is damaged.</source>
+        <translation>El paquete de instalación está dañado.</translation>
+    </message>
+    <message>
+        <source>The installation folder cannot be written to.</source>
+        <translation>No se puede escribir en la carpeta de instalación.</translation>
+    </message>
+    <message>
+        <source>An interrupted update could not be completed.</source>
+        <translation>No se pudo completar una actualización interrumpida.</translation>
+    </message>
+    <message>
+        <source>The client program could not be run.</source>
+        <translation>No se pudo ejecutar el programa cliente.</translation>
+    </message>
 </context>
 </TS>

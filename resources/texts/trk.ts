@@ -15,5 +15,37 @@
         <source>%1 is initializing...</source>
         <translation>%1 başlıyor...</translation>
     </message>
+    <message>
+        <source>Details: %1</source>
+        <translation>Ayrıntılar: %1</translation>
+    </message>
+    <message>
+        <source>%1 could not be installed.</source>
+        <translation>%1 yüklenemedi.</translation>
+    </message>
+    <message>
+        <source>%1 could not be started.</source>
+        <translation>%1 başlatılamadı.</translation>
+    </message>
+    <message>
+        <source>There is not enough disk space.</source>
+        <translation>Yeterli disk alanı yok.</translation>
+    </message>
+    <message>
+        <source>The installation package is damaged.</source>
+        <translation>Kurulum paketi bozuk.</translation>
+    </message>
+    <message>
+        <source>The installation folder cannot be written to.</source>
+        <translation>Kurulum klasörüne yazılamıyor.</translation>
+    </message>
+    <message>
+        <source>An interrupted update could not be completed.</source>
+        <translation>Yarıda kalan bir güncelleme tamamlanamadı.</translation>
+    </message>
+    <message>
+        <source>The client program could not be run.</source>
+        <translation>İstemci programı çalıştırılamadı.</translation>
+    </message>
 </context>
 </TS>

@@ -6,6 +6,7 @@
 
 #include <cctype>
 #include <cerrno>
+#include <chrono>
 #include <climits>
 #include <cstring>
 #include <fstream>
@@ -105,6 +106,10 @@ bool WaitForExit(pid_t pid) {
     return false;
 }
 
+double SecondsSince(std::chrono::steady_clock::time_point start) {
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+}
+
 }  // namespace
 
 pid_t ParseClientPid(const std::string &value) {
@@ -163,14 +168,19 @@ void StopClient(const ustring &pid_file, const ClientIdentity &client) {
                 static_cast<int>(pid), pid_file.c_str());
         return;
     }
+    const auto sent = std::chrono::steady_clock::now();
     if (::kill(pid, SIGTERM) != 0) {
         if (errno == ESRCH)
             return;
         LOX_LOG(ERROR, "service_debug", "linux/linux-service", "kill: %s (%d)",
                 std::strerror(errno), errno);
     }
-    if (WaitForExit(pid))
+    if (WaitForExit(pid)) {
+        LOX_LOG(INFO, "service_debug", "linux/linux-service",
+                "client %d: SIGTERM sent, ended after %.1f s", static_cast<int>(pid),
+                SecondsSince(sent));
         return;
+    }
     // Five seconds are long enough for the process id to have been given to another process.
     if (!IsOwnClient(pid, client)) {
         LOX_LOG(NOTE, "service_debug", "linux/linux-service",
@@ -178,4 +188,7 @@ void StopClient(const ustring &pid_file, const ClientIdentity &client) {
         return;
     }
     ::kill(pid, SIGKILL);
+    LOX_LOG(INFO, "service_debug", "linux/linux-service",
+            "client %d: SIGTERM sent, still running after %.1f s, SIGKILL sent",
+            static_cast<int>(pid), SecondsSince(sent));
 }

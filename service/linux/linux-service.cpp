@@ -5,7 +5,11 @@
 #include <QProcess>
 #include <QString>
 #include <QStringList>
-#include <cstdio>
+#include <cctype>
+#include <cerrno>
+#include <chrono>
+#include <climits>
+#include <string>
 
 #include "common/log.h"
 #include "service/linux/client-stop.h"
@@ -14,11 +18,9 @@
 
 namespace {
 
-// Until a desktop notification says it, a run that leaves no working client says so on
-// standard error, besides the log.
+// The log says why; the launcher tells the user (desktop notice, or standard error).
 void ReportNoClient(const char *why) {
     LOX_LOG(ERROR, "service_debug", "linux/linux-service", "not starting the client: %s", why);
-    std::fprintf(stderr, "Brenthor Loxen: the client was not started: %s.\n", why);
 }
 
 }  // namespace
@@ -43,7 +45,13 @@ int LinuxService::HandlePackageUpgrade() {
         LOX_LOG(DEBUG, "service_debug", "linux/linux-service", "local appdata exist");
         StopService();
     }
-    return PrepareUserEnv();
+    extract_error = -1;
+    const int ret = PrepareUserEnv();
+    const int error_number = errno;
+    if (ret != 0)
+        client_problem =
+            InstallProblem(extract_error >= 0 ? extract_error : error_number, extract_error >= 0);
+    return ret;
 }
 
 int LinuxService::PostUpgrade() {
@@ -70,13 +78,22 @@ bool LinuxService::IsNeedUpgrade() {
     LOX_LOG(DEBUG, "service_debug", "linux/linux-service",
             "source version = %d, target version = %d", source, target);
     bool need = target > source;
-    if (!PerUserBinPathExist())
+    const char *verdict = need ? "upgrade" : "up to date";
+    if (!PerUserBinPathExist()) {
         need = true;
+        verdict = source_version.build_version.empty() ? "install"
+                                                       : "client executable missing: install again";
+    }
     if (IsReplacementPending()) {
         LOX_LOG(NOTE, "service_debug", "linux/linux-service",
                 "replacement of '%s' did not finish, replacing it again", app_path.c_str());
         need = true;
+        verdict = "unfinished replacement: replace again";
     }
+    LOX_LOG(INFO, "service_debug", "linux/linux-service", "per-user copy %s, installed %s: %s",
+            source_version.build_version.empty() ? "none" : std::to_string(source).c_str(),
+            target_version.build_version.empty() ? "none" : std::to_string(target).c_str(),
+            verdict);
     return need;
 }
 
@@ -97,14 +114,29 @@ int LinuxService::LaunchPerUserBin() {
         ReportNoClient(
             "the replacement of the client could not be finished (the previous "
             "installation is kept beside it, see the log)");
+        client_problem = ClientProblem::UnfinishedReplacement;
         return 0;
     }
     if (!PerUserBinPathExist()) {
         ReportNoClient("no client is installed");
+        // A failed installation keeps its own reason: it is why the client is missing.
+        if (client_problem == ClientProblem::None)
+            client_problem = ClientProblem::ClientNotRunnable;
         return 0;
     }
     // Program and argument apart: a home directory with a space must not split the path.
-    QString script = QString::fromUtf8((app_path + "/package/start-stop").c_str());
-    QProcess::execute(script, QStringList{QStringLiteral("start")});
+    const ustring script = app_path + "/package/start-stop";
+    const auto start = std::chrono::steady_clock::now();
+    const int status =
+        QProcess::execute(QString::fromUtf8(script.c_str()), QStringList{QStringLiteral("start")});
+    const std::chrono::duration<double> took = std::chrono::steady_clock::now() - start;
+    // QProcess gives -2 for a script that could not be started, -1 for one that crashed.
+    LOX_LOG(INFO, "service_debug", "linux/linux-service",
+            "start script '%s' ended with status %d after %.2f s", script.c_str(), status,
+            took.count());
+    if (status == 0)
+        client_problem = ClientProblem::None;
+    else if (client_problem == ClientProblem::None)
+        client_problem = ClientProblem::ClientNotRunnable;
     return 0;
 }

@@ -138,6 +138,7 @@ TEST_P(DiskFullUpgradeTest, OldInstallationSurvivesIntactAndStarts) {
     EXPECT_EQ(Outside(), outside);
     ExpectReported(run, box.Log().substr(log_before),
                    "): Failed to extract package, rollback to old installation\n");
+    EXPECT_EQ(run.err.find("could not be"), std::string::npos) << "the old client runs: no notice";
 }
 
 INSTANTIATE_TEST_SUITE_P(Packages, DiskFullUpgradeTest,
@@ -159,6 +160,9 @@ TEST_F(DiskFullTest, FirstInstallationThatDoesNotFitLeavesNoPartialTree) {
     EXPECT_EQ(Outside(), outside);
     ExpectReported(run, box.Log(),
                    "): Failed to extract package, and no old installation to rollback\n");
+    EXPECT_NE(run.err.find("could not be installed.\nThere is not enough disk space.\n"),
+              std::string::npos)
+        << run.err;
 }
 
 }  // namespace

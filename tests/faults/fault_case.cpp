@@ -65,7 +65,11 @@ FaultScratch::FaultScratch() {
 }
 
 ChildProcess::Environment FaultScratch::Env(const std::string &home) const {
-    return {{"HOME", home}, {"QT_QPA_PLATFORM", "offscreen"}, {"XDG_RUNTIME_DIR", runtime_dir()}};
+    // A bus that is not there: no notice of a fault case reaches the desktop of the machine.
+    return {{"HOME", home},
+            {"QT_QPA_PLATFORM", "offscreen"},
+            {"XDG_RUNTIME_DIR", runtime_dir()},
+            {"DBUS_SESSION_BUS_ADDRESS", "unix:path=" + (dir_ / "no-bus")}};
 }
 
 bool FaultScratch::CanRunAs(RunUser user) {

@@ -201,7 +201,9 @@ std::vector<std::string> LinesOf(const std::string &text) {
 // temporary root.
 std::string Normalized(const std::string &line, const std::string &base) {
     static const std::regex ids(R"(^\d{4}-\d\d-\d\dT\d\d:\d\d:\d\d \( *\d+: *\d+\) )");
-    std::string text = std::regex_replace(line, ids, "(pid:tid) ");
+    static const std::regex seconds(R"(\b\d+\.\d+ s\b)");  // durations differ from run to run
+    std::string text =
+        std::regex_replace(std::regex_replace(line, ids, "(pid:tid) "), seconds, "N s");
     for (size_t at = text.find(base); at != std::string::npos; at = text.find(base, at))
         text.replace(at, base.size(), "<base>");
     return text;

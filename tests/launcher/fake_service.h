@@ -28,7 +28,8 @@ public:
 
     bool need_upgrade = false;
     int upgrade_status = 0;
-    std::function<void()> during_upgrade;  // runs inside HandlePackageUpgrade
+    std::function<void()> during_upgrade;                // runs inside HandlePackageUpgrade
+    ClientProblem client_problem = ClientProblem::None;  // what the run left behind
 
     void StopService() override { record_->calls.push_back("StopService"); }
     int HandlePackageUpgrade() override {
@@ -44,6 +45,7 @@ public:
         return 0;
     }
     void PreUpgrade() override { record_->calls.push_back("PreUpgrade"); }
+    ClientProblem GetClientProblem() const override { return client_problem; }
     bool IsNeedUpgrade() override {
         record_->calls.push_back("IsNeedUpgrade");
         return need_upgrade;

@@ -193,7 +193,7 @@ TEST_F(LauncherRunTest, AtLevelSevenTheRegistryAndTheWorkerStepsAreLogged) {
         {"user_nimbrel_loxen_ui_path", ""},
         {"root_resource_path", fake().root()},
     };
-    const auto lines = LinesWith(log, " [INFO] main(");
+    const auto lines = LinesWith(log, "): >>> ");
     ASSERT_EQ(lines.size(), expected.size()) << log;
     const std::regex prefix(
         R"(^\d{4}-\d\d-\d\dT\d\d:\d\d:\d\d \( *\d+: *\d+\) \[INFO\] main\(\d+\): >>> )");
@@ -214,6 +214,40 @@ TEST_F(LauncherRunTest, AtLevelSevenTheRegistryAndTheWorkerStepsAreLogged) {
     const auto second_steps = LinesWith(box.Log(), " [DEBUG] launcher(");
     ASSERT_EQ(second_steps.size(), 5u);
     EXPECT_NE(second_steps[3].find("): no need to upgrade"), std::string::npos);
+}
+
+// The installed levels: an upgrade tells its story step by step, an up-to-date run in a few lines.
+TEST_F(LauncherRunTest, AtTheInstalledLevelsEachRunTellsItsStory) {
+    box.MakePackage("120");
+    ASSERT_EQ(box.Run().status, 0);
+    ASSERT_TRUE(WaitFor([&] { return ClientRunning(); }));
+    const std::string old_client = std::to_string(box.PidFromFile());
+    box.MakePackage("121");
+    size_t before = box.Log().size();
+    ASSERT_EQ(box.Run().status, 0);
+    const std::string upgrade = box.Log().substr(before);
+    const std::string home = fake().home();
+    for (const std::string &story :
+         {"main\\(\\d+\\): launcher \\S+ starting: language \\w+, display platform offscreen, home "
+          "'" +
+              home + "'",
+          std::string("linux-service\\(\\d+\\): per-user copy 120, installed 121: upgrade"),
+          "client " + old_client + ": SIGTERM sent, ended after \\d+\\.\\d s",
+          std::string("extraction complete: [1-9]\\d* entries, [1-9]\\d* bytes in \\d+\\.\\d\\d s"),
+          "start script '" + fake().app_path() +
+              "/package/start-stop' ended with status 0 after \\d+\\.\\d\\d s",
+          std::string("launcher\\(\\d+\\): run ended: per-user copy replaced, client started, "
+                      "\\d+\\.\\d\\d s\n")})
+        EXPECT_TRUE(std::regex_search(upgrade, std::regex(" \\[INFO\\] .*" + story)))
+            << story << upgrade;
+
+    before = box.Log().size();
+    ASSERT_EQ(box.Run().status, 0);
+    const std::string up_to_date = box.Log().substr(before);
+    EXPECT_EQ(CountOf(up_to_date, "installed 121: up to date\n"), 1) << up_to_date;
+    EXPECT_EQ(CountOf(up_to_date, "run ended: up to date, client started, "), 1) << up_to_date;
+    // Ten of them are the registry, version and legacy-folder lines that were always there.
+    EXPECT_LE(CountOf(up_to_date, "\n"), 14) << up_to_date;
 }
 
 }  // namespace

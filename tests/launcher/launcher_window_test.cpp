@@ -66,6 +66,36 @@ void SendCloseRequest(const std::string &display, unsigned long window) {
     XCloseDisplay(dpy);
 }
 
+// What a pager or a keyboard shortcut sends to maximise a window.
+void RequestMaximise(const std::string &display, unsigned long window) {
+    Display *dpy = XOpenDisplay(display.c_str());
+    ASSERT_NE(dpy, nullptr);
+    XEvent event = {};
+    event.xclient.type = ClientMessage;
+    event.xclient.window = window;
+    event.xclient.message_type = XInternAtom(dpy, "_NET_WM_STATE", False);
+    event.xclient.format = 32;
+    event.xclient.data.l[0] = 1;  // add
+    event.xclient.data.l[1] =
+        static_cast<long>(XInternAtom(dpy, "_NET_WM_STATE_MAXIMIZED_VERT", False));
+    event.xclient.data.l[2] =
+        static_cast<long>(XInternAtom(dpy, "_NET_WM_STATE_MAXIMIZED_HORZ", False));
+    XSendEvent(dpy, DefaultRootWindow(dpy), False,
+               SubstructureRedirectMask | SubstructureNotifyMask, &event);
+    XSync(dpy, False);
+    XCloseDisplay(dpy);
+}
+
+int WindowHeight(const std::string &display, unsigned long window) {
+    Display *dpy = XOpenDisplay(display.c_str());
+    if (dpy == nullptr)
+        return -1;
+    XWindowAttributes attributes = {};
+    const bool ok = XGetWindowAttributes(dpy, window, &attributes) != 0;
+    XCloseDisplay(dpy);
+    return ok ? attributes.height : -1;
+}
+
 // For the README: the dialog as a user sees it, saved in the build directory.
 void Screenshot(const std::string &display, unsigned long window, const std::string &name) {
     std::filesystem::create_directories(LOXEN_SCREENSHOT_DIR);
@@ -136,6 +166,54 @@ TEST(LauncherWindowTest, CloseRequestAndEscapeDoNotEndTheRun) {
     EXPECT_EQ(run.status, 0);
     EXPECT_EQ(ReadFile(fake.source_info()), ReadFile(fake.target_info()));
     EXPECT_TRUE(PathExists(fake.app_path() + "/share/filler/part-00999"));
+}
+
+// Under a window manager: the dialog is paired with its menu entry, cannot be stretched, and a
+// second launcher brings it back from the task bar.
+TEST(LauncherWindowTest, UnderAWindowManagerTheDialogKeepsItsHeightAndIsRaised) {
+    for (const char *tool : {"Xvfb", "xdotool", "xprop", "openbox"})
+        if (!OnPath(tool))
+            GTEST_SKIP() << tool << " is not installed (scripts/deps installs it)";
+    VirtualScreen screen;
+    ASSERT_FALSE(screen.display().empty()) << "Xvfb did not start";
+    ChildProcess wm("/usr/bin/env", {"openbox"}, {{"DISPLAY", screen.display()}});
+    ASSERT_TRUE(WaitFor([&] {
+        return Capture(screen.display(), "xprop -root _NET_SUPPORTING_WM_CHECK")
+                   .find("window id") != std::string::npos;
+    })) << "openbox did not start";
+
+    LauncherSandbox box;
+    const FakeInstall &fake = box.fake();
+    const std::string gate = fake.base() + "/gate-start-stop";
+    WriteFile(gate, kGateScript);
+    box.MakePackage("121", {"--start-stop", gate});
+    const ChildProcess::Environment x11 = {{"DISPLAY", screen.display()},
+                                           {"QT_QPA_PLATFORM", "xcb"}};
+    auto launcher = box.Spawn(x11);
+    unsigned long window = 0;
+    ASSERT_TRUE(WaitFor([&] { return (window = FindDialog(screen.display())) != 0; }, 60000));
+    ASSERT_TRUE(WaitFor([&] { return PathExists(fake.home() + "/started"); }));
+
+    EXPECT_NE(Capture(screen.display(), "xprop -id " + std::to_string(window) + " WM_CLASS")
+                  .find("\"brenthor-loxen\"\n"),
+              std::string::npos)
+        << "the window class is not the desktop entry's StartupWMClass";
+    const int height = WindowHeight(screen.display(), window);
+    RequestMaximise(screen.display(), window);
+    EXPECT_FALSE(WaitFor([&] { return WindowHeight(screen.display(), window) != height; }, 2000))
+        << "maximised to " << WindowHeight(screen.display(), window) << " from " << height;
+
+    ASSERT_EQ(RunShell("DISPLAY=" + screen.display() + " xdotool windowminimize --sync " +
+                       std::to_string(window)),
+              0);
+    ASSERT_EQ(FindDialog(screen.display()), 0u);
+    EXPECT_EQ(box.Run(x11).status, 0);
+    EXPECT_TRUE(WaitFor([&] { return FindDialog(screen.display()) == window; }, 10000))
+        << "the second launcher did not bring the dialog back";
+
+    WriteFile(fake.home() + "/release", "");
+    EXPECT_EQ(LauncherSandbox::Finish(*launcher).status, 0);
+    ::kill(wm.pid(), SIGTERM);
 }
 
 }  // namespace

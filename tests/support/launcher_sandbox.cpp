@@ -5,6 +5,7 @@
 #include <signal.h>
 #include <sys/wait.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
@@ -36,6 +37,18 @@ std::vector<std::string> ProcList(pid_t pid, const char *name) {
     std::istringstream stream(raw);
     for (std::string item; std::getline(stream, item, '\0');) items.push_back(item);
     return items;
+}
+
+pid_t ParentOf(pid_t pid) {
+    const std::string text = ReadWhole("/proc/" + std::to_string(pid) + "/stat");
+    size_t paren = text.rfind(')');
+    if (paren == std::string::npos)
+        return 0;
+    std::istringstream fields(text.substr(paren + 1));
+    char state = 0;
+    long parent = 0;
+    fields >> state >> parent;
+    return static_cast<pid_t>(parent);
 }
 
 }  // namespace
@@ -73,7 +86,11 @@ void LauncherSandbox::SetAllLevels(int level) const {
 
 std::unique_ptr<ChildProcess> LauncherSandbox::Spawn(
     const ChildProcess::Environment &env, const std::vector<std::string> &command) const {
-    ChildProcess::Environment merged = {{"HOME", fake_.home()}, {"QT_QPA_PLATFORM", "offscreen"}};
+    // A bus that is not there: no notice of a test run reaches the desktop of the machine.
+    ChildProcess::Environment merged = {
+        {"HOME", fake_.home()},
+        {"QT_QPA_PLATFORM", "offscreen"},
+        {"DBUS_SESSION_BUS_ADDRESS", "unix:path=" + fake_.base() + "/no-bus"}};
     for (const auto &pair : env) merged[pair.first] = pair.second;
     if (command.empty())
         return std::make_unique<ChildProcess>(launcher(), std::vector<std::string>{}, merged);
@@ -120,7 +137,13 @@ std::vector<pid_t> LauncherSandbox::ClientPids() const {
                 pids.push_back(pid);
     }
     ::closedir(proc);
-    return pids;
+    // A client's shell forks before each command it runs; until the exec the copy looks like
+    // the client itself. It is not a second client.
+    std::vector<pid_t> clients;
+    for (pid_t pid : pids)
+        if (std::find(pids.begin(), pids.end(), ParentOf(pid)) == pids.end())
+            clients.push_back(pid);
+    return clients;
 }
 
 pid_t LauncherSandbox::PidFromFile() const {

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
+#include <QMap>
 #include <QResource>
 #include <QString>
 #include <QTranslator>
@@ -102,6 +103,29 @@ TEST_F(StrTableTest, EveryLanguageFileTranslatesTheLauncherTexts) {
         EXPECT_EQ(StrTable::LoadStr(497), QString::fromUtf8(language.ready));
         EXPECT_EQ(StrTable::LoadStr(203), kAppName);
 
+        QCoreApplication::removeTranslator(&translator);
+    }
+}
+
+// The notice of a run without a working client: every language has its own sentence.
+TEST_F(StrTableTest, EveryLanguageFileTranslatesTheNoticeTexts) {
+    const int kNoticeRows[] = {1051, 1053, 1054, 1055, 1056, 1057, 1058, 1059};
+    QMap<QString, QString> english;
+    for (int id : kNoticeRows) english[QString::number(id)] = StrTable::LoadStr(id);
+    for (const LanguageTexts &language : kLanguages) {
+        if (QLatin1String(language.code) == QLatin1String("enu"))
+            continue;
+        SCOPED_TRACE(language.code);
+        QTranslator translator;
+        ASSERT_TRUE(translator.load(ResourcePath(language.code)));
+        QCoreApplication::installTranslator(&translator);
+        for (int id : kNoticeRows) {
+            const QString source = english[QString::number(id)];
+            const QString text = StrTable::LoadStr(id);
+            EXPECT_FALSE(source.isEmpty()) << id;
+            EXPECT_NE(text, source) << id;
+            EXPECT_EQ(text.contains("%1"), source.contains("%1")) << id;
+        }
         QCoreApplication::removeTranslator(&translator);
     }
 }
