@@ -1,6 +1,6 @@
 # Debian packages made by `cpack` in the build directory (scripts/package):
 #   brenthor-loxen                the installed tree under /opt/BrenthorLoxen (component "launcher"),
-#                                 the /usr/bin link, menu entry, icon, copyright and changelog
+#                                 the /usr/bin link, menu entry, icons, copyright and changelog
 #   brenthor-loxen-sample-client  INFO and package/nimbrel.qar of the sample client
 # Depends is computed by dpkg-shlibdeps from the binaries and plug-ins actually shipped.
 
@@ -28,7 +28,7 @@ function(loxen_deb_docs package component)
         RENAME ${package} COMPONENT ${component})
 endfunction()
 
-# What the system sees of the launcher: the command, the menu entry and its icon.
+# What the system sees of the launcher: the command, the menu entry and its icons.
 file(MAKE_DIRECTORY ${deb_dir}/bin)
 # Relative, so that the tree also works unpacked below another root (dpkg-deb -x).
 file(CREATE_LINK ../..${LOXEN_DEB_PREFIX}/bin/loxen-launcher ${deb_dir}/bin/brenthor-loxen SYMBOLIC)
@@ -38,8 +38,8 @@ configure_file(${PROJECT_SOURCE_DIR}/resources/brenthor-loxen.desktop.in
     ${deb_dir}/brenthor-loxen.desktop @ONLY)
 install(FILES ${deb_dir}/brenthor-loxen.desktop DESTINATION /usr/share/applications
     COMPONENT deb_system)
-install(FILES ${PROJECT_SOURCE_DIR}/resources/images/ico_72_nimbrel.png
-    DESTINATION /usr/share/icons/hicolor/72x72/apps RENAME brenthor-loxen.png COMPONENT deb_system)
+install(DIRECTORY ${PROJECT_SOURCE_DIR}/resources/icons/hicolor
+    DESTINATION /usr/share/icons COMPONENT deb_system)
 loxen_deb_docs(brenthor-loxen deb_system)
 
 # The sample client, packed by scripts/make-package.
