@@ -7,6 +7,8 @@
 #include <cstdlib>
 #include <filesystem>
 #include <memory>
+#include <string>
+#include <vector>
 
 #include "tests/support/launcher_sandbox.h"
 
@@ -50,40 +52,38 @@ unsigned long FindDialog(const std::string &display) {
     return ids.empty() ? 0 : std::strtoul(ids.c_str(), nullptr, 10);
 }
 
-// What a window manager sends when the close button or Alt+F4 is used.
-void SendCloseRequest(const std::string &display, unsigned long window) {
+// A client message about window, as a window manager or a pager sends it: data holds the
+// atom names (and a leading number), sent to the window itself or to the root window.
+void SendClientMessage(const std::string &display, unsigned long window, const char *type,
+                       long first, const std::vector<const char *> &atoms, bool to_root) {
     Display *dpy = XOpenDisplay(display.c_str());
     ASSERT_NE(dpy, nullptr);
     XEvent event = {};
     event.xclient.type = ClientMessage;
     event.xclient.window = window;
-    event.xclient.message_type = XInternAtom(dpy, "WM_PROTOCOLS", False);
+    event.xclient.message_type = XInternAtom(dpy, type, False);
     event.xclient.format = 32;
-    event.xclient.data.l[0] = static_cast<long>(XInternAtom(dpy, "WM_DELETE_WINDOW", False));
-    event.xclient.data.l[1] = CurrentTime;
-    EXPECT_NE(XSendEvent(dpy, window, False, NoEventMask, &event), 0);
+    int at = 0;
+    if (first >= 0)
+        event.xclient.data.l[at++] = first;
+    for (const char *atom : atoms)
+        event.xclient.data.l[at++] = static_cast<long>(XInternAtom(dpy, atom, False));
+    const Window to = to_root ? DefaultRootWindow(dpy) : window;
+    const long mask = to_root ? SubstructureRedirectMask | SubstructureNotifyMask : NoEventMask;
+    EXPECT_NE(XSendEvent(dpy, to, False, mask, &event), 0);
     XSync(dpy, False);
     XCloseDisplay(dpy);
 }
 
-// What a pager or a keyboard shortcut sends to maximise a window.
+// What a window manager sends when the close button or Alt+F4 is used.
+void SendCloseRequest(const std::string &display, unsigned long window) {
+    SendClientMessage(display, window, "WM_PROTOCOLS", -1, {"WM_DELETE_WINDOW"}, false);
+}
+
+// What a pager or a keyboard shortcut sends to maximise a window (1: add the state).
 void RequestMaximise(const std::string &display, unsigned long window) {
-    Display *dpy = XOpenDisplay(display.c_str());
-    ASSERT_NE(dpy, nullptr);
-    XEvent event = {};
-    event.xclient.type = ClientMessage;
-    event.xclient.window = window;
-    event.xclient.message_type = XInternAtom(dpy, "_NET_WM_STATE", False);
-    event.xclient.format = 32;
-    event.xclient.data.l[0] = 1;  // add
-    event.xclient.data.l[1] =
-        static_cast<long>(XInternAtom(dpy, "_NET_WM_STATE_MAXIMIZED_VERT", False));
-    event.xclient.data.l[2] =
-        static_cast<long>(XInternAtom(dpy, "_NET_WM_STATE_MAXIMIZED_HORZ", False));
-    XSendEvent(dpy, DefaultRootWindow(dpy), False,
-               SubstructureRedirectMask | SubstructureNotifyMask, &event);
-    XSync(dpy, False);
-    XCloseDisplay(dpy);
+    SendClientMessage(display, window, "_NET_WM_STATE", 1,
+                      {"_NET_WM_STATE_MAXIMIZED_VERT", "_NET_WM_STATE_MAXIMIZED_HORZ"}, true);
 }
 
 int WindowHeight(const std::string &display, unsigned long window) {
