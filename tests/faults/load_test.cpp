@@ -262,7 +262,8 @@ Roles RunAll(const GatedHome &home, Filler *filler) {
     return roles;
 }
 
-// Each role's lines, normalised, in the order the files hold them; fillers left out.
+// Each role's lines, normalised and sorted (the GUI thread's lines fall between the worker's
+// differently from run to run); fillers left out.
 LinesByRole ByRole(const std::vector<std::string> &lines, const Roles &roles,
                    const std::string &base) {
     LinesByRole by_role;
@@ -272,6 +273,7 @@ LinesByRole ByRole(const std::vector<std::string> &lines, const Roles &roles,
         auto role = roles.find(PidOf(line));
         by_role[role == roles.end() ? "unknown" : role->second].push_back(Normalized(line, base));
     }
+    for (auto &role : by_role) std::sort(role.second.begin(), role.second.end());
     return by_role;
 }
 
