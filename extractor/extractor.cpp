@@ -8,6 +8,7 @@
 #include <system_error>
 
 #include "common/log.h"
+#include "extractor/entry_count.h"
 #include "texts/notify_adapter.h"
 #include "texts/strtable.h"
 
@@ -111,9 +112,7 @@ bool PlaceUnder(archive_entry *entry, const ustring &root) {
 }
 
 // Writes every entry below root; 0 at the end of the archive, -1 at the first failure.
-int WriteEntries(archive *reader, archive *writer, const ustring &root, int total) {
-    Notify_Adapter *relay = Notify_Adapter::GetInstance();
-    int done = 0;
+int WriteEntries(archive *reader, archive *writer, const ustring &root, EntryCount &count) {
     for (;;) {
         archive_entry *entry = nullptr;
         const int status = archive_read_next_header(reader, &entry);
@@ -133,7 +132,7 @@ int WriteEntries(archive *reader, archive *writer, const ustring &root, int tota
                     EntryErrorText(reader, writer));
             return -1;
         }
-        relay->UpdateProgress(total, ++done);
+        count.Step();
         if (archive_write_finish_entry(writer) != ARCHIVE_OK) {
             LOX_LOG(ERROR, "extractor_debug", "extractor",
                     "archive_write_finish_entry failed: '%s'", ErrorText(writer));
@@ -166,10 +165,13 @@ int Extractor::Extract() {
     Notify_Adapter::GetInstance()->UpdateDialogText(
         StrTable::LoadStr(kLabelTextId).arg(StrTable::LoadStr(kAppNameTextId)));
 
-    const int total = Count();
-    if (total <= 0) {
+    // The total is counted beside the extraction; a package without a first entry fails here,
+    // before the target is made.
+    EntryCount count;
+    const int counted = count.Start(OpenForWalk(source, target));
+    if (counted <= 0) {
         LOX_LOG(ERROR, "extractor_debug", "extractor",
-                "Failed to calculate total file numbers, ret: %d", total);
+                "Failed to calculate total file numbers, ret: %d", counted);
         return -1;
     }
     ustring root;
@@ -190,7 +192,10 @@ int Extractor::Extract() {
                 source.c_str(), ErrorText(handles.reader));
         return -1;
     }
-    return WriteEntries(handles.reader, handles.writer, root, total);
+    count.Follow(handles.reader);
+    const int result = WriteEntries(handles.reader, handles.writer, root, count);
+    count.Settle();
+    return result;
 }
 
 int Extractor::Count() {
@@ -198,13 +203,7 @@ int Extractor::Count() {
     handles.reader = OpenForWalk(source, target);
     if (!handles.reader)
         return -1;
-    int count = 0;
-    archive_entry *entry = nullptr;
-    while (archive_read_next_header(handles.reader, &entry) == ARCHIVE_OK) {
-        ++count;
-        archive_read_data_skip(handles.reader);
-    }
-    return count;
+    return CountEntries(handles.reader);
 }
 
 int Extractor::List() {
