@@ -341,7 +341,10 @@ int main(int argc, char **argv) {
             two_pass_runs.back().wall, durable_runs.back().wall);
     }
 
-    std::printf("progress steps delivered: %d (expected %d)\n", steps, runs * shape.Files());
+    Extractor counter;
+    counter.SetSource(package.string().c_str());
+    counter.SetTarget(out.string().c_str());
+    std::printf("progress steps delivered: %d (expected %d)\n", steps, runs * counter.Count());
     PrintSide("Extract:", ours_runs);
     PrintSide("Extract + syncfs:", ours_durable_runs);
     PrintSide("bsdtar -tf + -xf:", two_pass_runs);
