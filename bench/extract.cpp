@@ -1,7 +1,11 @@
-// Times Extractor::Extract on a generated package against the archiver's own two passes
-// over the same file (list, then extract), and prints both medians and their ratio.
+// Times Extractor::Extract on a generated package against the archiver on the same file: its
+// own two passes (list, then extract), and one extraction followed by a flush of the file
+// system, which is what the launcher's replacement costs (it flushes after extracting). Then
+// prints the peak memory of an extraction, in a process of its own, for two package sizes.
 //
-//   bench/extract [runs]        runs per side, 5 by default
+//   bench/extract [--many-small] [runs]
+//     --many-small   60 000 files of 64 B to 4 KiB instead of 3 000 files making 150 MB
+//     runs           runs per side, 5 by default
 
 #include <fcntl.h>
 #include <spawn.h>
@@ -32,9 +36,21 @@ namespace fs = std::filesystem;
 
 namespace {
 
-constexpr int kSmallFiles = 2400;  // 256 B to 32 KiB
-constexpr int kMediumFiles = 540;  // 32 KiB to 512 KiB
-constexpr int kLargeFiles = 60;    // 256 KiB to 1 MiB, the bulk of the bytes
+// How many files of each size class a package holds.
+struct Shape {
+    int small;  // small_low to small_high bytes
+    double small_low;
+    double small_high;
+    int medium;  // 32 KiB to 512 KiB
+    int large;   // 256 KiB to 1 MiB, the bulk of the bytes
+
+    int Files() const { return small + medium + large; }
+    Shape Quarter() const { return {small / 4, small_low, small_high, medium / 4, large / 4}; }
+};
+
+constexpr Shape kMixed{2400, 256, 32 << 10, 540, 60};
+constexpr Shape kManySmall{60000, 64, 4 << 10, 0, 0};
+
 constexpr int kTopFolders = 5;
 constexpr int kSubFolders = 4;
 constexpr int kFolderDepth = 3;
@@ -106,24 +122,25 @@ std::vector<fs::path> MakeFolders(const fs::path &root) {
     return folders;
 }
 
-std::vector<size_t> FileSizes(Rng &rng) {
+std::vector<size_t> FileSizes(Rng &rng, const Shape &shape) {
     std::vector<size_t> sizes;
-    for (int i = 0; i < kSmallFiles; ++i) sizes.push_back(LogUniform(rng, 256, 32 << 10));
-    for (int i = 0; i < kMediumFiles; ++i) sizes.push_back(LogUniform(rng, 32 << 10, 512 << 10));
+    for (int i = 0; i < shape.small; ++i)
+        sizes.push_back(LogUniform(rng, shape.small_low, shape.small_high));
+    for (int i = 0; i < shape.medium; ++i) sizes.push_back(LogUniform(rng, 32 << 10, 512 << 10));
     std::uniform_int_distribution<size_t> large(256 << 10, 1 << 20);
-    for (int i = 0; i < kLargeFiles; ++i) sizes.push_back(large(rng));
+    for (int i = 0; i < shape.large; ++i) sizes.push_back(large(rng));
     std::shuffle(sizes.begin(), sizes.end(), rng);
     return sizes;
 }
 
 // Writes the tree; returns the number of bytes in its files.
-size_t GenerateTree(const fs::path &root) {
+size_t GenerateTree(const fs::path &root, const Shape &shape) {
     Rng rng(20240601);
     TextSource source(rng);
     const std::vector<fs::path> folders = MakeFolders(root);
     std::uniform_int_distribution<size_t> folder(0, folders.size() - 1);
     size_t total = 0, index = 0;
-    for (size_t size : FileSizes(rng)) {
+    for (size_t size : FileSizes(rng, shape)) {
         const bool binary = index % 10 == 0;
         const fs::path file =
             folders[folder(rng)] / ("file" + std::to_string(index++) + (binary ? ".dat" : ".txt"));
@@ -134,7 +151,8 @@ size_t GenerateTree(const fs::path &root) {
 }
 
 // Runs a program without a shell, its standard output sent to /dev/null; true on exit 0.
-bool Run(std::vector<std::string> args) {
+// The child's resource usage goes to usage when given.
+bool Run(std::vector<std::string> args, rusage *usage = nullptr) {
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
@@ -145,7 +163,8 @@ bool Run(std::vector<std::string> args) {
     const int spawned = posix_spawnp(&child, argv[0], &actions, nullptr, argv.data(), environ);
     posix_spawn_file_actions_destroy(&actions);
     int status = 0;
-    if (spawned != 0 || waitpid(child, &status, 0) < 0)
+    rusage ignored{};
+    if (spawned != 0 || wait4(child, &status, 0, usage ? usage : &ignored) < 0)
         return false;
     return WIFEXITED(status) && WEXITSTATUS(status) == 0;
 }
@@ -186,20 +205,69 @@ fs::path FreshOutput(const fs::path &work, int run, const char *side) {
     return out;
 }
 
-double Median(const std::vector<Timing> &runs, double Timing::*field) {
+// Flushes the file system that holds dir, as the launcher does after extracting.
+bool FlushFileSystem(const fs::path &dir) {
+    const int fd = open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    const bool ok = fd >= 0 && syncfs(fd) == 0;
+    if (fd >= 0)
+        close(fd);
+    return ok;
+}
+
+struct Summary {
+    double median, low, high;
+};
+
+Summary Summarize(const std::vector<Timing> &runs, double Timing::*field) {
     std::vector<double> values;
     for (const Timing &run : runs) values.push_back(run.*field);
     std::sort(values.begin(), values.end());
     const size_t mid = values.size() / 2;
-    return values.size() % 2 ? values[mid] : (values[mid - 1] + values[mid]) / 2;
+    const double median = values.size() % 2 ? values[mid] : (values[mid - 1] + values[mid]) / 2;
+    return {median, values.front(), values.back()};
+}
+
+void PrintSide(const char *name, const std::vector<Timing> &runs) {
+    const Summary wall = Summarize(runs, &Timing::wall), cpu = Summarize(runs, &Timing::cpu);
+    std::printf("median %-28s %.3f s (%.3f to %.3f), cpu %.3f s\n", name, wall.median, wall.low,
+                wall.high, cpu.median);
+}
+
+int ExtractPackage(const std::string &package, const std::string &target) {
+    Extractor extractor;
+    extractor.SetSource(package.c_str());
+    extractor.SetTarget(target.c_str());
+    return extractor.Extract();
+}
+
+// Peak resident memory in MB of one extraction in a fresh process (this program, re-run with
+// --extract-child), so that nothing of the generator or of earlier runs is counted.
+double PeakMemory(const fs::path &package, const fs::path &out) {
+    rusage usage{};
+    if (!Run({"/proc/self/exe", "--extract-child", package.string(), out.string()}, &usage))
+        return -1;
+    return usage.ru_maxrss / 1024.0;
+}
+
+// Builds a gzip-compressed tar of shape in work; returns the number of bytes of its files.
+size_t MakePackage(const fs::path &work, const Shape &shape, const fs::path &package) {
+    const fs::path tree = work / "tree";
+    const size_t bytes = GenerateTree(tree, shape);
+    const bool built = Run({"bsdtar", "-czf", package.string(), "-C", tree.string(), "."});
+    fs::remove_all(tree);
+    return built ? bytes : 0;
 }
 
 }  // namespace
 
 int main(int argc, char **argv) {
     QCoreApplication app(argc, argv);
-    const int runs = argc > 1 ? std::max(1, std::atoi(argv[1])) : 5;
     StrTable::InitStrTable();
+    if (argc == 4 && std::string(argv[1]) == "--extract-child")
+        return ExtractPackage(argv[2], argv[3]) == 0 ? 0 : 1;
+    const bool many_small = argc > 1 && std::string(argv[1]) == "--many-small";
+    const Shape shape = many_small ? kManySmall : kMixed;
+    const int runs = argc > 1 + many_small ? std::max(1, std::atoi(argv[1 + many_small])) : 5;
 
     // Progress goes to the dialog by queued calls; keep that cost in the measurement.
     int steps = 0;
@@ -214,60 +282,103 @@ int main(int argc, char **argv) {
         std::perror("mkdtemp");
         return 1;
     }
-    const fs::path work(pattern), tree = work / "tree", package = work / "nimbrel.qar";
+    const fs::path work(pattern), package = work / "nimbrel.qar";
     fs::path out;
 
     std::printf("generating the package in %s ...\n", work.c_str());
-    const size_t bytes = GenerateTree(tree);
-    if (!Run({"bsdtar", "-czf", package.string(), "-C", tree.string(), "."})) {
+    const size_t bytes = MakePackage(work, shape, package);
+    if (bytes == 0) {
         std::fprintf(stderr, "bsdtar could not build the package\n");
         return 1;
     }
-    fs::remove_all(tree);
-    std::printf("package: %d files, %.1f MB unpacked, %.1f MB gzip-compressed tar\n",
-                kSmallFiles + kMediumFiles + kLargeFiles, bytes / 1e6,
-                fs::file_size(package) / 1e6);
+    std::printf("package: %d files, %.1f MB unpacked, %.1f MB gzip-compressed tar\n", shape.Files(),
+                bytes / 1e6, fs::file_size(package) / 1e6);
 
     const std::function<bool()> ours = [&] {
-        Extractor extractor;
-        extractor.SetSource(package.string());
-        extractor.SetTarget(out.string());
-        return extractor.Extract() == 0;
+        return ExtractPackage(package.string(), out.string()) == 0;
     };
-    const std::function<bool()> archiver = [&] {
+    const std::function<bool()> flush = [&] { return FlushFileSystem(out); };
+    const std::function<bool()> two_passes = [&] {
         return Run({"bsdtar", "-tf", package.string()}) &&
                Run({"bsdtar", "-xf", package.string(), "-C", out.string()});
     };
+    const std::function<bool()> durable = [&] {
+        return Run({"bsdtar", "-xf", package.string(), "-C", out.string()}) &&
+               Run({"sync", "-f", out.string()});
+    };
 
-    std::vector<Timing> ours_runs, archiver_runs;
+    // An untimed extraction first: the first run after generating the package was far slower
+    // than the others, which would charge the machine's settling to one side.
+    out = FreshOutput(work, 0, "warm-up");
+    if (!durable()) {
+        std::fprintf(stderr, "bsdtar could not extract the package\n");
+        return 1;
+    }
+
+    // ours: Extract alone; ours_durable: Extract and the flush after it.
+    std::vector<Timing> ours_runs, ours_durable_runs, two_pass_runs, durable_runs;
+    const char *names[] = {"extract", "tf-xf", "xf-sync"};
     for (int run = 0; run < runs; ++run) {
-        // Alternate which side goes first so that drift in the machine hits both alike.
-        for (int side = 0; side < 2; ++side) {
-            const bool ours_now = (side + run) % 2 == 0;
-            out = FreshOutput(work, run, ours_now ? "extract" : "bsdtar");
-            std::vector<Timing> &runs_of_side = ours_now ? ours_runs : archiver_runs;
-            runs_of_side.push_back(Measure(ours_now ? ours : archiver));
+        // Rotate which side goes first so that drift in the machine hits all alike.
+        for (int turn = 0; turn < 3; ++turn) {
+            const int side = (turn + run) % 3;
+            out = FreshOutput(work, run, names[side]);
+            Timing timing{};
+            if (side == 0) {
+                timing = Measure(ours);
+                const Timing flushed = Measure(flush);
+                ours_runs.push_back(timing);
+                ours_durable_runs.push_back({timing.wall + flushed.wall, timing.cpu + flushed.cpu});
+                if (flushed.wall < 0)
+                    timing.wall = -1;
+            } else {
+                timing = Measure(side == 1 ? two_passes : durable);
+                (side == 1 ? two_pass_runs : durable_runs).push_back(timing);
+            }
             app.processEvents();
-            if (runs_of_side.back().wall < 0) {
+            if (timing.wall < 0) {
                 std::fprintf(stderr, "a timed run failed\n");
                 fs::remove_all(work);
                 return 1;
             }
         }
-        std::printf("run %d: Extract %.3f s (cpu %.3f s), bsdtar -tf + -xf %.3f s (cpu %.3f s)\n",
-                    run + 1, ours_runs.back().wall, ours_runs.back().cpu, archiver_runs.back().wall,
-                    archiver_runs.back().cpu);
+        std::printf(
+            "run %d: Extract %.3f s (+ syncfs %.3f s), bsdtar -tf + -xf %.3f s, "
+            "bsdtar -xf + sync -f %.3f s\n",
+            run + 1, ours_runs.back().wall, ours_durable_runs.back().wall,
+            two_pass_runs.back().wall, durable_runs.back().wall);
     }
-    fs::remove_all(work);
 
-    std::printf("progress steps delivered: %d\n", steps);
-    const double ours_wall = Median(ours_runs, &Timing::wall);
-    const double archiver_wall = Median(archiver_runs, &Timing::wall);
-    const double ours_cpu = Median(ours_runs, &Timing::cpu);
-    const double archiver_cpu = Median(archiver_runs, &Timing::cpu);
-    std::printf("median Extract: %.3f s (cpu %.3f s)\n", ours_wall, ours_cpu);
-    std::printf("median bsdtar -tf + -xf: %.3f s (cpu %.3f s)\n", archiver_wall, archiver_cpu);
-    std::printf("ratio: %.3f (target <= 1.10), cpu ratio: %.3f\n", ours_wall / archiver_wall,
-                ours_cpu / archiver_cpu);
+    Extractor counter;
+    counter.SetSource(package.string().c_str());
+    counter.SetTarget(out.string().c_str());
+    std::printf("progress steps delivered: %d (expected %d)\n", steps, runs * counter.Count());
+    PrintSide("Extract:", ours_runs);
+    PrintSide("Extract + syncfs:", ours_durable_runs);
+    PrintSide("bsdtar -tf + -xf:", two_pass_runs);
+    PrintSide("bsdtar -xf + sync -f:", durable_runs);
+    const auto wall = [](const std::vector<Timing> &side) {
+        return Summarize(side, &Timing::wall).median;
+    };
+    const auto cpu = [](const std::vector<Timing> &side) {
+        return Summarize(side, &Timing::cpu).median;
+    };
+    std::printf("ratio Extract / bsdtar -tf + -xf: %.3f (target <= 1.10), cpu ratio: %.3f\n",
+                wall(ours_runs) / wall(two_pass_runs), cpu(ours_runs) / cpu(two_pass_runs));
+    std::printf("ratio Extract / bsdtar -xf + sync -f: %.3f (target <= %.2f)\n",
+                wall(ours_runs) / wall(durable_runs), many_small ? 1.0 : 0.85);
+    std::printf("ratio Extract + syncfs / bsdtar -xf + sync -f: %.3f (both sides flushed)\n",
+                wall(ours_durable_runs) / wall(durable_runs));
+
+    // The same shape at a quarter of the files, then the full package again.
+    const fs::path quarter = work / "quarter.qar";
+    const size_t quarter_bytes = MakePackage(work, shape.Quarter(), quarter);
+    const double quarter_peak = PeakMemory(quarter, work / "peak-quarter");
+    const double full_peak = PeakMemory(package, work / "peak-full");
+    std::printf(
+        "peak memory of one extraction: %.1f MB for %.1f MB unpacked, %.1f MB for %.1f MB "
+        "unpacked\n",
+        quarter_peak, quarter_bytes / 1e6, full_peak, bytes / 1e6);
+    fs::remove_all(work);
     return 0;
 }

@@ -9,6 +9,7 @@
 #include <system_error>
 
 #include "common/log.h"
+#include "extractor/entry_count.h"
 #include "texts/notify_adapter.h"
 #include "texts/strtable.h"
 
@@ -125,10 +126,8 @@ bool LinksToSymlink(archive_entry *entry) {
 }
 
 // Writes every entry below root; 0 at the end of the archive, -1 at the first failure.
-int WriteEntries(archive *reader, archive *writer, const ustring &root, int total,
+int WriteEntries(archive *reader, archive *writer, const ustring &root, EntryCount &count,
                  Extractor::Totals &totals) {
-    Notify_Adapter *relay = Notify_Adapter::GetInstance();
-    int done = 0;
     for (;;) {
         archive_entry *entry = nullptr;
         const int status = archive_read_next_header(reader, &entry);
@@ -154,8 +153,8 @@ int WriteEntries(archive *reader, archive *writer, const ustring &root, int tota
                     EntryErrorText(reader, writer));
             return -1;
         }
-        relay->UpdateProgress(total, ++done);
-        totals.entries = done;
+        count.Step();
+        ++totals.entries;
         totals.bytes += archive_entry_size(entry);
         if (archive_write_finish_entry(writer) != ARCHIVE_OK) {
             LOX_LOG(ERROR, "extractor_debug", "extractor",
@@ -190,10 +189,13 @@ int Extractor::Extract() {
     Notify_Adapter::GetInstance()->UpdateDialogText(
         StrTable::LoadStr(kLabelTextId).arg(StrTable::LoadStr(kAppNameTextId)));
 
-    const int total = Count();
-    if (total <= 0) {
+    // The total is counted beside the extraction; a package without a first entry fails here,
+    // before the target is made.
+    EntryCount count;
+    const int counted = count.Start(OpenForWalk(source, target));
+    if (counted <= 0) {
         LOX_LOG(ERROR, "extractor_debug", "extractor",
-                "Failed to calculate total file numbers, ret: %d", total);
+                "Failed to calculate total file numbers, ret: %d", counted);
         return -1;
     }
     ustring root;
@@ -215,10 +217,12 @@ int Extractor::Extract() {
         totals.error_number = archive_errno(handles.reader);
         return -1;
     }
-    if (WriteEntries(handles.reader, handles.writer, root, total, totals) == 0)
-        return 0;
-    totals.error_number = EntryErrno(handles.reader, handles.writer);
-    return -1;
+    count.Follow(handles.reader);
+    const int result = WriteEntries(handles.reader, handles.writer, root, count, totals);
+    count.Settle();
+    if (result != 0)
+        totals.error_number = EntryErrno(handles.reader, handles.writer);
+    return result;
 }
 
 int Extractor::Count() {
@@ -226,13 +230,7 @@ int Extractor::Count() {
     handles.reader = OpenForWalk(source, target);
     if (!handles.reader)
         return -1;
-    int count = 0;
-    archive_entry *entry = nullptr;
-    while (archive_read_next_header(handles.reader, &entry) == ARCHIVE_OK) {
-        ++count;
-        archive_read_data_skip(handles.reader);
-    }
-    return count;
+    return CountEntries(handles.reader);
 }
 
 int Extractor::List() {

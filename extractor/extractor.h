@@ -21,7 +21,8 @@ public:
     void SetTarget(const ustring &path);
     void SetSource(const ustring &path);
 
-    // 0 when every entry was written below the target, -1 otherwise.
+    // 0 when every entry was written below the target, -1 otherwise. The entries are counted
+    // by a second reader on a thread of its own while they are written.
     int Extract();
     // Number of entries, or -1 when a path is empty or the archive cannot be opened.
     int Count();

@@ -31,6 +31,20 @@ struct stat LinkStat(const std::string &path) {
     return st;
 }
 
+size_t ThreadCount() {
+    const std::filesystem::directory_iterator tasks("/proc/self/task");
+    return static_cast<size_t>(std::distance(begin(tasks), end(tasks)));
+}
+
+// Two small entries, then one that the count takes a while to skip.
+void WriteSmallThenBig(const std::string &package, const std::string &second) {
+    ArchiveBuilder(ArchiveKind::TarGz)
+        .AddFile("first", "1")
+        .AddFile(second, "2")
+        .AddFile("big", std::string(24 << 20, '\0'))
+        .WriteTo(package);
+}
+
 mode_t CurrentUmask() {
     const mode_t mask = ::umask(0);
     ::umask(mask);
@@ -90,6 +104,44 @@ TEST_F(ExtractorTest, ThreeEntriesSendTheLabelOnceThenOneStepPerEntry) {
     EXPECT_EQ("[Version]\nbuild_version=121\n", ReadFile(target + "/INFO"));
     EXPECT_TRUE(Logged("[DEBUG] extractor("));
     EXPECT_TRUE(Logged("decompress from '" + package + "' to '" + target + "'"));
+}
+
+// The count skips the large last entry while the small ones are written, so the first
+// step can only be sent once the count has ended: by then the second file is on disk.
+TEST_F(ExtractorTest, CountRunsBesideTheWritingAndStepsWaitForItsTotal) {
+    WriteSmallThenBig(package, "second");
+    Notify_Adapter *relay = Notify_Adapter::GetInstance();
+    QSignalSpy steps(relay, &Notify_Adapter::sigUpdateProgress);
+    bool second_written_at_first_step = false;
+    const QMetaObject::Connection peek =
+        QObject::connect(relay, &Notify_Adapter::sigUpdateProgress, [&](int, int current) {
+            if (current == 1)
+                second_written_at_first_step = PathExists(target + "/second");
+        });
+    const size_t threads = ThreadCount();
+
+    ASSERT_EQ(0, Extract());
+    QObject::disconnect(peek);
+
+    ASSERT_EQ(3, steps.count());
+    for (int i = 0; i < 3; ++i) EXPECT_EQ((QList<QVariant>{3, i + 1}), steps.at(i));
+    EXPECT_TRUE(second_written_at_first_step);
+    EXPECT_EQ(threads, ThreadCount());
+}
+
+// A failure while the count still runs: the steps before it keep their total, and the
+// count's thread is gone when Extract returns.
+TEST_F(ExtractorTest, FailureBesideTheCountSendsItsStepsAndLeavesNoThread) {
+    WriteSmallThenBig(package, "../escaped");
+    QSignalSpy steps(Notify_Adapter::GetInstance(), &Notify_Adapter::sigUpdateProgress);
+    const size_t threads = ThreadCount();
+
+    EXPECT_EQ(-1, Extract());
+
+    ASSERT_EQ(1, steps.count());
+    EXPECT_EQ((QList<QVariant>{3, 1}), steps.at(0));
+    EXPECT_TRUE(Logged("archive_read_extract2 failed: 'Path contains '..''"));
+    EXPECT_EQ(threads, ThreadCount());
 }
 
 TEST_F(ExtractorTest, EveryPackageKindExtractsTheSameTree) {

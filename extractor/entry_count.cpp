@@ -1,0 +1,77 @@
+#include "extractor/entry_count.h"
+
+#include <archive.h>
+
+#include <system_error>
+
+#include "common/log.h"
+#include "texts/notify_adapter.h"
+
+int CountEntries(archive *reader) {
+    int count = 0;
+    archive_entry *entry = nullptr;
+    while (archive_read_next_header(reader, &entry) == ARCHIVE_OK) {
+        ++count;
+        archive_read_data_skip(reader);
+    }
+    return count;
+}
+
+EntryCount::~EntryCount() {
+    if (thread_.joinable())
+        thread_.join();
+    if (reader_)
+        archive_read_free(reader_);
+}
+
+int EntryCount::Start(archive *reader) {
+    reader_ = reader;
+    if (!reader_)
+        return -1;
+    archive_entry *entry = nullptr;
+    if (archive_read_next_header(reader_, &entry) != ARCHIVE_OK)
+        return 0;
+    try {
+        thread_ = std::thread(&EntryCount::CountRest, this);
+    } catch (const std::system_error &error) {
+        LOX_LOG(WARNING, "extractor_debug", "extractor",
+                "Cannot count the entries beside the extraction ('%s'); counting them first",
+                error.what());
+        CountRest();
+    }
+    return 1;
+}
+
+void EntryCount::CountRest() {
+    archive_read_data_skip(reader_);
+    total_ = 1 + CountEntries(reader_);
+    counted_.store(true, std::memory_order_release);
+}
+
+void EntryCount::Follow(archive *extracting) {
+    archive_read_extract_set_progress_callback(
+        extracting, [](void *count) { static_cast<EntryCount *>(count)->Poll(); }, this);
+}
+
+void EntryCount::Step() {
+    ++done_;
+    Poll();
+}
+
+void EntryCount::Poll() {
+    if (thread_.joinable() && counted_.load(std::memory_order_acquire))
+        thread_.join();
+    if (!thread_.joinable())
+        Send();
+}
+
+void EntryCount::Settle() {
+    if (thread_.joinable())
+        thread_.join();
+    Send();
+}
+
+void EntryCount::Send() {
+    Notify_Adapter *relay = Notify_Adapter::GetInstance();
+    while (sent_ < done_) relay->UpdateProgress(total_, ++sent_);
+}

@@ -1,0 +1,44 @@
+#pragma once
+
+#include <atomic>
+#include <thread>
+
+struct archive;
+
+// Number of entries that reader walks from where it stands: every header read without fault
+// counts, and the first other result (end, warning or error) ends the walk.
+int CountEntries(archive *reader);
+
+// The total behind the progress bar, counted by a reader of its own on a second thread while
+// the extraction writes the entries. Steps taken before the total is known are sent, in order
+// and with the total, as soon as it is. Steps are sent only from the thread that calls Step,
+// Poll and Settle; the counting thread touches nothing but its reader.
+class EntryCount {
+public:
+    EntryCount() = default;
+    ~EntryCount();  // waits for the count and frees the reader
+
+    EntryCount(const EntryCount &) = delete;
+    EntryCount &operator=(const EntryCount &) = delete;
+
+    // Takes over an opened reader (or null) and counts its entries beside the caller. Returns
+    // the count so far: -1 without a reader, 0 when not even a first entry can be read (nothing
+    // then runs), 1 when the rest is being counted.
+    int Start(archive *reader);
+    // Sends the pending steps, while extracting reads entries, as soon as the count ends.
+    void Follow(archive *extracting);
+    void Step();    // one more entry written
+    void Poll();    // sends the steps taken so far once the count has ended
+    void Settle();  // waits for the count and sends every step taken
+
+private:
+    void CountRest();
+    void Send();
+
+    archive *reader_ = nullptr;
+    int total_ = 0;  // written by the counting thread, read only once it is joined
+    std::atomic<bool> counted_{false};
+    std::thread thread_;
+    int done_ = 0;
+    int sent_ = 0;
+};
