@@ -165,6 +165,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
         // The text a change made through the UTF-16 side starts from.
         const std::string base = whole_copy ? m : ValidUtf8(CText(m)) ? CText(m) : std::string();
         const int op = in.ConsumeIntegralInRange(0, 9);
+        // A change that changes nothing (assigning the text to itself, a failed substring)
+        // keeps the copy.
+        const bool was_whole = whole_copy;
         whole_copy = whole_copy && op >= 7;
         switch (op) {
             case 0:
@@ -184,6 +187,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
                 const std::string kept = CText(m).substr(0, n);
                 if (kept.size() != m.size())
                     m = kept;
+                else
+                    whole_copy = was_whole;
                 break;
             }
             case 4:
@@ -196,6 +201,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
                     m = append ? m + piece : piece;
                 } catch (const std::out_of_range &) {
                     FUZZ_CHECK(n > m.size());
+                    whole_copy = was_whole;
                 }
                 break;
             }
