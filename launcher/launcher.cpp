@@ -8,11 +8,7 @@ Launcher::Launcher() : Launcher(new Worker()) {}
 
 Launcher::Launcher(Service *service) : Launcher(new Worker(service)) {}
 
-Launcher::Launcher(Worker *worker)
-    : QObject(nullptr), worker(worker), dialog(new ProcessingProgressDialog()) {
-    dialog->setCancelButton(nullptr);
-    dialog->setAutoReset(false);  // reaching 100 leaves the bar full
-
+Launcher::Launcher(Worker *worker) : QObject(nullptr), worker(worker) {
     Notify_Adapter *relay = Notify_Adapter::GetInstance();
     connect(this, &Launcher::sigStart, worker, &Worker::HandleServicce);
     connect(worker, &Worker::sigShowMsg, this, &Launcher::ShowMsgBox);
@@ -28,6 +24,15 @@ Launcher::~Launcher() {
     delete dialog;
 }
 
+ProcessingProgressDialog *Launcher::Dialog() {
+    if (dialog == nullptr) {
+        dialog = new ProcessingProgressDialog();
+        dialog->setCancelButton(nullptr);
+        dialog->setAutoReset(false);  // reaching 100 leaves the bar full
+    }
+    return dialog;
+}
+
 void Launcher::Run() {
     worker->StartThread();
 }
@@ -40,19 +45,19 @@ void Launcher::UpdateProgress(int total, int steps) {
     if (total <= 0)
         return;  // no share of nothing; a division would trap
     // Widened so that archives of more than INT_MAX / 100 entries do not overflow.
-    dialog->setValue(static_cast<int>(static_cast<qint64>(steps) * 100 / total));
+    Dialog()->setValue(static_cast<int>(static_cast<qint64>(steps) * 100 / total));
 }
 
 void Launcher::SetLabelText(QString text) {
-    dialog->setLabelText(text);
+    Dialog()->setLabelText(text);
 }
 
 void Launcher::ShowMsgBox() {
-    dialog->show();
+    Dialog()->show();
 }
 
 void Launcher::RaiseDialog() {
-    if (!dialog->isVisible())
+    if (dialog == nullptr || !dialog->isVisible())
         return;  // nothing is shown during an up-to-date run
     dialog->showNormal();
     dialog->raise();
@@ -60,8 +65,10 @@ void Launcher::RaiseDialog() {
 }
 
 void Launcher::LaunchDone() {
-    dialog->setValue(100);
-    dialog->hide();
+    if (dialog != nullptr) {
+        dialog->setValue(100);
+        dialog->hide();
+    }
     worker->QuitThread();
     worker->JoinThread();
     QCoreApplication::quit();

@@ -22,6 +22,9 @@ public:
 
     void Run();
     void Start();
+    // The progress dialog, built on first use: a run that never shows it (up to date) never
+    // pays for its fonts and style.
+    ProcessingProgressDialog *Dialog();
 
 public slots:
     // Brings a dialog that is shown forward, for a second launcher the user started.
@@ -40,5 +43,5 @@ private:
     explicit Launcher(Worker *worker);  // takes ownership
 
     Worker *worker;
-    ProcessingProgressDialog *dialog;
+    ProcessingProgressDialog *dialog = nullptr;
 };

@@ -74,7 +74,8 @@ protected:
 
     std::unique_ptr<Launcher> MakeLauncher() {
         auto launcher = std::make_unique<Launcher>(service);
-        dialog = FindDialog();
+        dialog = launcher->Dialog();
+        EXPECT_EQ(FindDialog(), dialog);
         if (dialog != nullptr)
             dialog->installEventFilter(&watch);
         return launcher;
@@ -197,6 +198,14 @@ TEST_F(LauncherTest, UpgradeRunsServiceInOrderShowsDialogAndEndsReady) {
     EXPECT_EQ(watch.label_at_hide, kReady) << "LaunchDone must come after the label update";
     EXPECT_EQ(watch.value_at_hide, 100);
     EXPECT_FALSE(dialog->isVisible());
+}
+
+// Nothing asks for the dialog during an up-to-date run, so it is never built.
+TEST_F(LauncherTest, UpToDateRunBuildsNoDialog) {
+    auto launcher = std::make_unique<Launcher>(service);
+    EXPECT_EQ(RunToEnd(*launcher), 0);
+    EXPECT_EQ(FindDialog(), nullptr);
+    EXPECT_EQ(record->calls.back(), "PostUpgrade");
 }
 
 TEST_F(LauncherTest, UpToDateRunSkipsUpgradeAndNeverShowsDialog) {
