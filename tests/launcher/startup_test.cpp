@@ -105,11 +105,7 @@ TEST(StartupTest, GermanLocaleGivesGermanLabelAndArial) {
 
     auto record = std::make_shared<ServiceRecord>();
     Launcher launcher(new FakeService(record, fake.nimbrel_path()));
-    QProgressDialog *dialog = nullptr;
-    for (QWidget *widget : QApplication::topLevelWidgets())
-        if (auto *found = qobject_cast<ProcessingProgressDialog *>(widget))
-            dialog = found;
-    ASSERT_NE(dialog, nullptr);
+    QProgressDialog *dialog = launcher.Dialog();
 
     EXPECT_EQ(dialog->labelText(), "Brenthor Loxen Client wird initialisiert ...");
     EXPECT_EQ(dialog->windowTitle(), "Brenthor Loxen Client");
