@@ -6,13 +6,13 @@
 #include <sys/un.h>
 #include <unistd.h>
 
-#include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
-#include <QFileInfo>
 #include <QSocketNotifier>
 #include <QStandardPaths>
 #include <cstring>
+
+#include "telk/home-digest.h"
 
 namespace {
 
@@ -23,12 +23,8 @@ QByteArray SocketPath() {
     const QString runtime = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
     if (runtime.isEmpty())
         return QByteArray();
-    const QString home = QDir::homePath();
-    const QString canonical = QFileInfo(home).canonicalFilePath();
-    const QByteArray key = (canonical.isEmpty() ? home : canonical).toUtf8();
-    const QByteArray digest =
-        QCryptographicHash::hash(key, QCryptographicHash::Sha256).toHex().left(32);
-    const QByteArray path = QFile::encodeName(runtime) + "/loxen-launcher-" + digest + ".sock";
+    const QByteArray path =
+        QFile::encodeName(runtime) + "/loxen-launcher-" + HomeDigest() + ".sock";
     return path.size() < static_cast<int>(sizeof(sockaddr_un::sun_path)) ? path : QByteArray();
 }
 

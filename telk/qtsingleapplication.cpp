@@ -6,15 +6,14 @@
 #include <unistd.h>
 
 #include <QByteArray>
-#include <QCryptographicHash>
 #include <QDir>
-#include <QFileInfo>
 #include <QStandardPaths>
 #include <QtGlobal>
 #include <cerrno>
 #include <cstring>
 
 #include "common/log.h"
+#include "telk/home-digest.h"
 
 namespace {
 
@@ -55,12 +54,7 @@ QByteArray RuntimeLockDirectory() {
 
 // One lock per home directory, however the path to it is spelled.
 QByteArray RuntimeLockName() {
-    const QString home = QDir::homePath();
-    const QString canonical = QFileInfo(home).canonicalFilePath();
-    const QByteArray key = (canonical.isEmpty() ? home : canonical).toUtf8();
-    const QByteArray digest =
-        QCryptographicHash::hash(key, QCryptographicHash::Sha256).toHex().left(32);
-    return QByteArrayLiteral("/loxen-launcher-") + digest + QByteArrayLiteral(".lock");
+    return QByteArrayLiteral("/loxen-launcher-") + HomeDigest() + QByteArrayLiteral(".lock");
 }
 
 // Opens a lock file of this user; -1 with errno set otherwise. Never through a link, and
