@@ -77,6 +77,23 @@ TEST_F(LauncherRunTest, UpToDateRunLeavesTheCopyAndRunsTheStartScript) {
     EXPECT_EQ(CountOf(log, "extract package"), 0);
 }
 
+// The unpacking library and the ones it needs cost their loading time: only a run that
+// unpacks loads them.
+TEST_F(LauncherRunTest, OnlyARunThatUnpacksLoadsTheArchiveLibrary) {
+    box.MakePackage("121");
+    const auto loaded_by_run = [&](const std::string &name) {
+        const std::string prefix = fake().base() + "/" + name;
+        EXPECT_EQ(box.Run({{"LD_DEBUG", "files"}, {"LD_DEBUG_OUTPUT", prefix}}).status, 0);
+        std::string files;  // one per process: the launcher, the start script and its client
+        for (const auto &entry : std::filesystem::directory_iterator(fake().base()))
+            if (entry.path().string().rfind(prefix + ".", 0) == 0)
+                files += ReadFile(entry.path().string());
+        return files;
+    };
+    EXPECT_NE(loaded_by_run("install").find("file=libarchive"), std::string::npos);
+    EXPECT_EQ(loaded_by_run("up-to-date").find("file=libarchive"), std::string::npos);
+}
+
 TEST_F(LauncherRunTest, OlderPerUserCopyIsReplacedWhole) {
     fake().WritePackage("121");
     fake().InstallClient("120");
