@@ -54,6 +54,7 @@ void Launcher::SetLabelText(QString text) {
 
 void Launcher::ShowMsgBox() {
     Dialog()->show();
+    emit sigDialogShown();
 }
 
 void Launcher::RaiseDialog() {

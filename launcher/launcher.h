@@ -32,6 +32,8 @@ public slots:
 
 signals:
     void sigStart();
+    // The dialog was shown: from now on a second launcher may ask to raise it.
+    void sigDialogShown();
 
 private slots:
     void LaunchDone();

@@ -174,7 +174,8 @@ int main(int argc, char **argv) {
     auto *launcher = new Launcher();
     InstanceChannel channel;
     QObject::connect(&channel, &InstanceChannel::sigRaise, launcher, &Launcher::RaiseDialog);
-    channel.Listen();
+    // Only a shown dialog can be raised: a run that shows none never opens the channel.
+    QObject::connect(launcher, &Launcher::sigDialogShown, &channel, &InstanceChannel::Listen);
     launcher->Run();
     launcher->Start();
     const int status = app.exec();

@@ -51,6 +51,8 @@ InstanceChannel::~InstanceChannel() {
 }
 
 bool InstanceChannel::Listen() {
+    if (listen_fd >= 0)
+        return true;
     path = SocketPath();
     if (path.isEmpty() || (listen_fd = UnixSocket()) < 0)
         return false;

@@ -17,8 +17,8 @@ public:
     InstanceChannel(const InstanceChannel &) = delete;
     InstanceChannel &operator=(const InstanceChannel &) = delete;
 
-    // In the running launcher: accept requests from now on; false when the socket cannot be
-    // opened (a second launcher then only exits, as before).
+    // In the running launcher: accept requests from now on (a second call changes nothing);
+    // false when the socket cannot be opened (a second launcher then only exits, as before).
     bool Listen();
     // In a second launcher: asks the running one to raise its window; false when none listens.
     static bool AskToRaise();
