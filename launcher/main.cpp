@@ -123,7 +123,8 @@ void initialize_logger() {
             RegistryValue("root_resource_path").constData());
 }
 
-void initializeLanguage(QApplication &app) {
+// The language code it chose: asking the locale again costs as much as the first time.
+QString initializeLanguage(QApplication &app) {
     // Installed for the life of the process and never deleted; the static keeps it reachable.
     static QTranslator *translator = nullptr;
     translator = new QTranslator(nullptr);
@@ -138,6 +139,7 @@ void initializeLanguage(QApplication &app) {
     StrTable::InitStrTable();
     const QString family = code != "tha" ? "Arial" : "Microsoft Sans Serif";
     QApplication::setFont(QFont(family, 9, -1, false));
+    return code;
 }
 
 }  // namespace
@@ -166,8 +168,7 @@ int main(int argc, char **argv) {
         return 0;
     }
 
-    initializeLanguage(app);
-    LogRunStart();
+    LogRunStart(initializeLanguage(app));
     // Only LaunchDone ends the run; hiding or closing the dialog must not end the event loop
     // while the worker thread still writes the user's installation.
     app.setQuitOnLastWindowClosed(false);

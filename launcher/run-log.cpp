@@ -5,7 +5,6 @@
 
 #include "common/log.h"
 #include "service/cloud-service.h"
-#include "telk/brenlocale.h"
 
 namespace {
 
@@ -14,11 +13,10 @@ const std::chrono::steady_clock::time_point kLoaded = std::chrono::steady_clock:
 
 }  // namespace
 
-void LogRunStart() {
+void LogRunStart(const QString &language) {
     LOX_LOG(INFO, "launcher_debug", "main",
             "launcher %s starting: language %s, display platform %s, home '%s'", LOXEN_VERSION,
-            BrenLocale::getInstance()->getDefaultLanguage().toUtf8().constData(),
-            QGuiApplication::platformName().toUtf8().constData(),
+            language.toUtf8().constData(), QGuiApplication::platformName().toUtf8().constData(),
             Service::GetUserInstallPath().toUtf8().constData());
 }
 
