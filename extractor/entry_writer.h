@@ -44,6 +44,8 @@ private:
     archive *writer_ = nullptr;
     bool in_entry_ = false;
     long long entry_size_ = 0;
+    ustring entry_path_;
+    bool regular_file_ = false;
     bool failed_ = false;
     EntryQueue queue_;
     std::thread thread_;
