@@ -365,10 +365,18 @@ int main(int argc, char **argv) {
     };
     std::printf("ratio Extract / bsdtar -tf + -xf: %.3f (target <= 1.10), cpu ratio: %.3f\n",
                 wall(ours_runs) / wall(two_pass_runs), cpu(ours_runs) / cpu(two_pass_runs));
-    std::printf("ratio Extract / bsdtar -xf + sync -f: %.3f (target <= %.2f)\n",
-                wall(ours_runs) / wall(durable_runs), many_small ? 1.0 : 0.85);
-    std::printf("ratio Extract + syncfs / bsdtar -xf + sync -f: %.3f (both sides flushed)\n",
-                wall(ours_durable_runs) / wall(durable_runs));
+    // The launcher flushes after extracting, so the flushed ratio is the one that counts.
+    std::vector<Timing> paired;  // the ratio within each run, where both met the same load
+    for (size_t i = 0; i < durable_runs.size(); ++i)
+        paired.push_back({ours_durable_runs[i].wall / durable_runs[i].wall, 0});
+    const Summary per_run = Summarize(paired, &Timing::wall);
+    std::printf(
+        "ratio Extract + syncfs / bsdtar -xf + sync -f: %.3f, per run %.3f (%.3f to %.3f) "
+        "(target <= %.2f)\n",
+        wall(ours_durable_runs) / wall(durable_runs), per_run.median, per_run.low, per_run.high,
+        many_small ? 1.0 : 0.85);
+    std::printf("ratio Extract alone / bsdtar -xf + sync -f: %.3f (our flush left out)\n",
+                wall(ours_runs) / wall(durable_runs));
 
     // The same shape at a quarter of the files, then the full package again.
     const fs::path quarter = work / "quarter.qar";

@@ -48,11 +48,6 @@ void EntryCount::CountRest() {
     counted_.store(true, std::memory_order_release);
 }
 
-void EntryCount::Follow(archive *extracting) {
-    archive_read_extract_set_progress_callback(
-        extracting, [](void *count) { static_cast<EntryCount *>(count)->Poll(); }, this);
-}
-
 void EntryCount::Step() {
     ++done_;
     Poll();

@@ -25,8 +25,6 @@ public:
     // the count so far: -1 without a reader, 0 when not even a first entry can be read (nothing
     // then runs), 1 when the rest is being counted.
     int Start(archive *reader);
-    // Sends the pending steps, while extracting reads entries, as soon as the count ends.
-    void Follow(archive *extracting);
     void Step();    // one more entry written
     void Poll();    // sends the steps taken so far once the count has ended
     void Settle();  // waits for the count and sends every step taken

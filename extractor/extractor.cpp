@@ -2,7 +2,6 @@
 
 #include <archive.h>
 #include <archive_entry.h>
-#include <sys/stat.h>
 
 #include <cstdio>
 #include <filesystem>
@@ -10,25 +9,21 @@
 
 #include "common/log.h"
 #include "extractor/entry_count.h"
+#include "extractor/entry_writer.h"
 #include "texts/notify_adapter.h"
 #include "texts/strtable.h"
 
 namespace {
 
-constexpr size_t kReadBlockSize = 10240;
-
-// SECURE_SYMLINKS keeps entries from being written through a link an earlier entry made;
-// the rest: replace existing files, refuse "..", and the macOS metadata bit (no-op here).
-constexpr int kWriterOptions = ARCHIVE_EXTRACT_UNLINK | ARCHIVE_EXTRACT_SECURE_NODOTDOT |
-                               ARCHIVE_EXTRACT_MAC_METADATA | ARCHIVE_EXTRACT_SECURE_SYMLINKS;
+// Large reads: the package is read start to end, by two readers at once.
+constexpr size_t kReadBlockSize = 64 << 10;
 
 constexpr int kLabelTextId = 1052;
 constexpr int kAppNameTextId = 203;
 
-// Frees the handles of one operation, reader first, on every way out.
+// Frees the reader of one operation on every way out.
 struct ArchiveGuard {
     archive *reader = nullptr;
-    archive *writer = nullptr;
 
     ArchiveGuard() = default;
     ArchiveGuard(const ArchiveGuard &) = delete;
@@ -36,8 +31,6 @@ struct ArchiveGuard {
     ~ArchiveGuard() {
         if (reader)
             archive_read_free(reader);
-        if (writer)
-            archive_write_free(writer);
     }
 };
 
@@ -45,17 +38,6 @@ struct ArchiveGuard {
 const char *ErrorText(archive *handle) {
     const char *text = archive_error_string(handle);
     return text ? text : "unknown error";
-}
-
-// Whole-entry extraction copies write errors to the reader, but a failure while reading the
-// entry's data is known to the reader only.
-const char *EntryErrorText(archive *reader, archive *writer) {
-    return archive_error_string(writer) ? ErrorText(writer) : ErrorText(reader);
-}
-
-// The error number that goes with EntryErrorText.
-int EntryErrno(archive *reader, archive *writer) {
-    return archive_error_string(writer) ? archive_errno(writer) : archive_errno(reader);
 }
 
 int OpenPackage(archive *reader, const ustring &source) {
@@ -104,30 +86,9 @@ int ResolveTarget(const ustring &target, ustring &resolved) {
     return 0;
 }
 
-// The archive's own path goes below root unchanged, and so does a hard link's target:
-// left alone, the link target would resolve against the current directory.
-bool PlaceUnder(archive_entry *entry, const ustring &root) {
-    const char *path = archive_entry_pathname(entry);
-    if (!path)
-        return false;
-    archive_entry_set_pathname(entry, (root + "/" + path).c_str());
-    const char *link_target = archive_entry_hardlink(entry);
-    if (link_target)
-        archive_entry_set_hardlink(entry, (root + "/" + link_target).c_str());
-    return true;
-}
-
-// The disk writer sets the mode of a hard link that carries data through the path, so a link
-// to a symbolic link would change the mode of whatever the symbolic link names.
-bool LinksToSymlink(archive_entry *entry) {
-    const char *link_target = archive_entry_hardlink(entry);
-    struct stat st;
-    return link_target && ::lstat(link_target, &st) == 0 && S_ISLNK(st.st_mode);
-}
-
-// Writes every entry below root; 0 at the end of the archive, -1 at the first failure.
-int WriteEntries(archive *reader, archive *writer, const ustring &root, EntryCount &count,
-                 Extractor::Totals &totals) {
+// Reads every entry and hands it to the writer, data blocks included. 0 at the end of the
+// archive; -1 after a failure of the reading (logged here) or of the writer (logged there).
+int ReadEntries(archive *reader, EntryWriter &writer) {
     for (;;) {
         archive_entry *entry = nullptr;
         const int status = archive_read_next_header(reader, &entry);
@@ -138,28 +99,22 @@ int WriteEntries(archive *reader, archive *writer, const ustring &root, EntryCou
                     ErrorText(reader));
             return -1;
         }
-        if (!PlaceUnder(entry, root)) {
-            LOX_LOG(ERROR, "extractor_debug", "extractor", "archive_entry_pathname failed");
+        if (!writer.Deliver(PackagePiece::Header(entry)))
             return -1;
-        }
-        if (LinksToSymlink(entry)) {
-            LOX_LOG(ERROR, "extractor_debug", "extractor",
-                    "refusing package entry '%s': a hard link to the symbolic link '%s'",
-                    archive_entry_pathname(entry), archive_entry_hardlink(entry));
-            return -1;
-        }
-        if (archive_read_extract2(reader, entry, writer) != ARCHIVE_OK) {
-            LOX_LOG(ERROR, "extractor_debug", "extractor", "archive_read_extract2 failed: '%s'",
-                    EntryErrorText(reader, writer));
-            return -1;
-        }
-        count.Step();
-        ++totals.entries;
-        totals.bytes += archive_entry_size(entry);
-        if (archive_write_finish_entry(writer) != ARCHIVE_OK) {
-            LOX_LOG(ERROR, "extractor_debug", "extractor",
-                    "archive_write_finish_entry failed: '%s'", ErrorText(writer));
-            return -1;
+        for (;;) {
+            const void *block = nullptr;
+            size_t size = 0;
+            la_int64_t offset = 0;
+            const int read = archive_read_data_block(reader, &block, &size, &offset);
+            if (read == ARCHIVE_EOF)
+                break;
+            if (read != ARCHIVE_OK) {
+                LOX_LOG(ERROR, "extractor_debug", "extractor", "archive_read_extract2 failed: '%s'",
+                        ErrorText(reader));
+                return -1;
+            }
+            if (!writer.Deliver(PackagePiece::Data(block, size, offset)))
+                return -1;
         }
     }
 }
@@ -204,24 +159,24 @@ int Extractor::Extract() {
 
     ArchiveGuard handles;
     handles.reader = archive_read_new();
-    if (handles.reader)
-        handles.writer = archive_write_disk_new();
-    if (!handles.reader || !handles.writer) {
+    if (!handles.reader) {
         LOX_LOG(ERROR, "extractor_debug", "extractor", "Allocate extractor failed");
         return -1;
     }
-    archive_write_disk_set_options(handles.writer, kWriterOptions);
     if (OpenPackage(handles.reader, source) != ARCHIVE_OK) {
         LOX_LOG(ERROR, "extractor_debug", "extractor", "Failed to read file '%s' ('%s')",
                 source.c_str(), ErrorText(handles.reader));
         totals.error_number = archive_errno(handles.reader);
         return -1;
     }
-    count.Follow(handles.reader);
-    const int result = WriteEntries(handles.reader, handles.writer, root, count, totals);
-    count.Settle();
-    if (result != 0)
-        totals.error_number = EntryErrno(handles.reader, handles.writer);
+    // Inflating here and writing on the writer's thread keep both cores busy.
+    EntryWriter writer(root, count, totals);
+    if (writer.Open() != 0)
+        return -1;
+    const bool read_whole = ReadEntries(handles.reader, writer) == 0;
+    const int result = writer.Finish(read_whole);
+    if (!read_whole && totals.error_number == 0)
+        totals.error_number = archive_errno(handles.reader);
     return result;
 }
 

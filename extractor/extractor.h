@@ -21,8 +21,9 @@ public:
     void SetTarget(const ustring &path);
     void SetSource(const ustring &path);
 
-    // 0 when every entry was written below the target, -1 otherwise. The entries are counted
-    // by a second reader on a thread of its own while they are written.
+    // 0 when every entry was written below the target, -1 otherwise. Three threads share the
+    // work: this one reads and inflates, a second writes the entries and sends the progress,
+    // and a third counts the entries with a reader of its own.
     int Extract();
     // Number of entries, or -1 when a path is empty or the archive cannot be opened.
     int Count();

@@ -3,10 +3,16 @@
 #include <archive.h>
 #include <archive_entry.h>
 #include <gtest/gtest.h>
+#include <linux/filter.h>
+#include <linux/seccomp.h>
+#include <sys/prctl.h>
 #include <sys/stat.h>
+#include <sys/syscall.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <QSignalSpy>
+#include <cstddef>
 #include <filesystem>
 #include <string>
 
@@ -43,6 +49,20 @@ void WriteSmallThenBig(const std::string &package, const std::string &second) {
         .AddFile(second, "2")
         .AddFile("big", std::string(24 << 20, '\0'))
         .WriteTo(package);
+}
+
+// From here on, this thread and the threads it starts are refused a working directory of
+// their own, as in some sandboxes.
+bool RefuseOwnWorkingDirectory() {
+    sock_filter filter[] = {
+        BPF_STMT(BPF_LD | BPF_W | BPF_ABS, offsetof(seccomp_data, nr)),
+        BPF_JUMP(BPF_JMP | BPF_JEQ | BPF_K, __NR_unshare, 0, 1),
+        BPF_STMT(BPF_RET | BPF_K, SECCOMP_RET_ERRNO | EPERM),
+        BPF_STMT(BPF_RET | BPF_K, SECCOMP_RET_ALLOW),
+    };
+    sock_fprog program{sizeof(filter) / sizeof(filter[0]), filter};
+    return ::prctl(PR_SET_NO_NEW_PRIVS, 1, 0, 0, 0) == 0 &&
+           ::prctl(PR_SET_SECCOMP, SECCOMP_MODE_FILTER, &program) == 0;
 }
 
 mode_t CurrentUmask() {
@@ -250,6 +270,37 @@ TEST_F(ExtractorTest, AbsolutePathsArePlacedBelowTheTarget) {
     ASSERT_EQ(0, Extract());
     EXPECT_FALSE(PathExists(outside + "/planted"));
     EXPECT_EQ("x", ReadFile(target + outside + "/planted"));
+}
+
+// The writer works inside the target on a thread of its own; where the system refuses that,
+// it writes by full path. Either way the caller's working directory neither moves nor
+// receives anything.
+TEST_F(ExtractorTest, EntriesLandBelowTheTargetWhereverTheCallerWorks) {
+    ArchiveBuilder(ArchiveKind::TarGz)
+        .AddDir("./")
+        .AddFile("sub/file", "f")
+        .AddFile("/absolute", "a")
+        .AddHardLink("sub/link", "sub/file")
+        .WriteTo(package);
+    const char kRefusedLine[] = "the writing thread cannot work inside";
+    for (const bool refused : {false, true}) {
+        const std::string to = dir / (refused ? "refused" : "own");
+        const pid_t child = ::fork();
+        if (child == 0) {
+            const bool ready =
+                (!refused || RefuseOwnWorkingDirectory()) && ::chdir(outside.c_str()) == 0;
+            const bool extracted = ready && Extract(package, to) == 0;
+            ::_exit(extracted && std::filesystem::current_path() == outside ? 0 : 1);
+        }
+        int status = -1;
+        ASSERT_EQ(child, ::waitpid(child, &status, 0));
+        EXPECT_EQ(0, status) << Log();
+        EXPECT_EQ("f", ReadFile(to + "/sub/file"));
+        EXPECT_EQ("a", ReadFile(to + "/absolute"));
+        EXPECT_EQ(LinkStat(to + "/sub/file").st_ino, LinkStat(to + "/sub/link").st_ino);
+        EXPECT_TRUE(std::filesystem::is_empty(outside));
+        EXPECT_EQ(refused, Logged(kRefusedLine)) << refused;
+    }
 }
 
 TEST_F(ExtractorTest, NoEntryIsWrittenThroughALinkMadeByAnEarlierEntry) {

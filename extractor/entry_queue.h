@@ -1,0 +1,52 @@
+#pragma once
+
+#include <condition_variable>
+#include <cstdint>
+#include <deque>
+#include <memory>
+#include <mutex>
+#include <vector>
+
+struct archive_entry;
+
+// One piece of the package as the reading thread hands it to the writing thread.
+struct PackagePiece {
+    enum class Kind { Header, Data, End, ReadFailed };
+
+    struct EntryFree {
+        void operator()(archive_entry *entry) const;
+    };
+
+    Kind kind = Kind::End;
+    std::unique_ptr<archive_entry, EntryFree> entry;  // Header: a copy of the reader's entry
+    std::vector<char> data;                           // Data: a copy of the reader's block
+    int64_t offset = 0;                               // Data: where the block goes in the file
+
+    static PackagePiece Header(archive_entry *entry);
+    static PackagePiece Data(const void *block, size_t size, int64_t offset);
+    static PackagePiece Marker(Kind kind);
+};
+
+// The pieces between the reader and the writer. It holds a few megabytes at most, so the
+// memory of an extraction does not grow with the package; the reader waits when it is full,
+// and the writer takes everything there is at once, so that the two seldom wake each other.
+class EntryQueue {
+public:
+    // false once one side has given up: the reader stops there.
+    bool Push(PackagePiece piece);
+    // Replaces batch with every waiting piece, waiting for one when there is none; a lone
+    // ReadFailed marker once abandoned.
+    void TakeAll(std::deque<PackagePiece> &batch);
+    // Drops the waiting pieces and refuses later ones: one side stops early.
+    void Abandon();
+
+private:
+    std::mutex mutex_;
+    std::condition_variable filled_;
+    std::condition_variable emptied_;
+    std::deque<PackagePiece> pieces_;
+    size_t weight_ = 0;
+    bool reader_waits_ = false;
+    bool writer_waits_ = false;
+    bool abandoned_ = false;
+};

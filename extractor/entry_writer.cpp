@@ -1,0 +1,221 @@
+#include "extractor/entry_writer.h"
+
+#include <archive.h>
+#include <archive_entry.h>
+#include <fcntl.h>
+#include <sched.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <system_error>
+
+#include "common/log.h"
+#include "extractor/entry_count.h"
+
+namespace {
+
+// SECURE_SYMLINKS keeps entries from being written through a link an earlier entry made;
+// the rest: replace existing files, refuse "..", and the macOS metadata bit (no-op here).
+constexpr int kWriterOptions = ARCHIVE_EXTRACT_UNLINK | ARCHIVE_EXTRACT_SECURE_NODOTDOT |
+                               ARCHIVE_EXTRACT_MAC_METADATA | ARCHIVE_EXTRACT_SECURE_SYMLINKS;
+
+const char *ErrorText(archive *handle) {
+    const char *text = archive_error_string(handle);
+    return text ? text : "unknown error";
+}
+
+// Gives this thread a working directory of its own, root, and confirms that it is root.
+// false where the system keeps one directory for all threads (some sandboxes).
+bool WorkInside(const ustring &root) {
+    struct stat wanted, here;
+    return ::unshare(CLONE_FS) == 0 && ::chdir(root.c_str()) == 0 &&
+           ::lstat(root.c_str(), &wanted) == 0 && ::stat(".", &here) == 0 &&
+           S_ISDIR(wanted.st_mode) && wanted.st_dev == here.st_dev && wanted.st_ino == here.st_ino;
+}
+
+// The archive's own path goes below base unchanged, and so does a hard link's target:
+// left alone, an absolute name would leave the target.
+bool PlaceUnder(archive_entry *entry, const ustring &base) {
+    const char *path = archive_entry_pathname(entry);
+    if (!path)
+        return false;
+    archive_entry_set_pathname(entry, (base + "/" + path).c_str());
+    const char *link_target = archive_entry_hardlink(entry);
+    if (link_target)
+        archive_entry_set_hardlink(entry, (base + "/" + link_target).c_str());
+    return true;
+}
+
+// The disk writer sets the mode of a hard link that carries data through the path, so a link
+// to a symbolic link would change the mode of whatever the symbolic link names.
+bool LinksToSymlink(archive_entry *entry) {
+    const char *link_target = archive_entry_hardlink(entry);
+    struct stat st;
+    return link_target && ::lstat(link_target, &st) == 0 && S_ISLNK(st.st_mode);
+}
+
+// Files from this size on go to the disk while the rest is still being written, so that the
+// flush after the extraction has little left to wait for.
+constexpr long long kEarlyWritebackSize = 64 << 10;
+
+// Starts writing the file's data to the disk without waiting; a hint, so failures are ignored.
+void StartWriteback(const char *path) {
+    const int fd = ::open(path, O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
+        return;
+    ::sync_file_range(fd, 0, 0, SYNC_FILE_RANGE_WRITE);
+    ::close(fd);
+}
+
+}  // namespace
+
+EntryWriter::EntryWriter(const ustring &root, EntryCount &count, Extractor::Totals &totals)
+    : root_(root), base_(root), count_(count), totals_(totals) {}
+
+EntryWriter::~EntryWriter() {
+    if (thread_.joinable()) {
+        queue_.Abandon();
+        thread_.join();
+    }
+    if (writer_)
+        archive_write_free(writer_);
+}
+
+int EntryWriter::Open() {
+    writer_ = archive_write_disk_new();
+    if (!writer_) {
+        LOX_LOG(ERROR, "extractor_debug", "extractor", "Allocate extractor failed");
+        return -1;
+    }
+    archive_write_disk_set_options(writer_, kWriterOptions);
+    try {
+        thread_ = std::thread(&EntryWriter::Run, this);
+    } catch (const std::system_error &error) {
+        LOX_LOG(WARNING, "extractor_debug", "extractor",
+                "Cannot write beside the reading ('%s'); reading and writing in turn",
+                error.what());
+    }
+    return 0;
+}
+
+bool EntryWriter::Deliver(PackagePiece piece) {
+    if (thread_.joinable())
+        return queue_.Push(std::move(piece));
+    return !failed_ && Write(piece);
+}
+
+int EntryWriter::Finish(bool read_whole) {
+    const auto last = read_whole ? PackagePiece::Kind::End : PackagePiece::Kind::ReadFailed;
+    if (thread_.joinable()) {
+        queue_.Push(PackagePiece::Marker(last));
+        thread_.join();
+    } else {
+        PackagePiece piece = PackagePiece::Marker(last);
+        if (!failed_)
+            Write(piece);
+        Close();
+    }
+    return failed_ ? -1 : 0;
+}
+
+void EntryWriter::Run() {
+    if (WorkInside(root_))
+        base_ = ".";
+    else
+        LOX_LOG(DEBUG, "extractor_debug", "extractor",
+                "the writing thread cannot work inside '%s'; writing by full path", root_.c_str());
+    std::deque<PackagePiece> batch;
+    for (bool writing = true; writing;) {
+        queue_.TakeAll(batch);
+        for (PackagePiece &piece : batch) {
+            writing = Write(piece) && piece.kind != PackagePiece::Kind::End;
+            if (!writing)
+                break;
+        }
+    }
+    if (failed_)
+        queue_.Abandon();
+    // Directory modes are set on closing, by the names used, so still inside root.
+    Close();
+}
+
+bool EntryWriter::Write(PackagePiece &piece) {
+    bool written = false;
+    switch (piece.kind) {
+        case PackagePiece::Kind::Header:
+            written = FinishEntry() && WriteHeader(piece.entry.get());
+            break;
+        case PackagePiece::Kind::Data:
+            written = WriteData(piece);
+            break;
+        case PackagePiece::Kind::End:
+            written = FinishEntry();
+            break;
+        case PackagePiece::Kind::ReadFailed:
+            break;
+    }
+    failed_ = failed_ || !written;
+    return written;
+}
+
+bool EntryWriter::WriteHeader(archive_entry *entry) {
+    const ustring name = archive_entry_pathname(entry) ? archive_entry_pathname(entry) : "";
+    if (!PlaceUnder(entry, base_)) {
+        LOX_LOG(ERROR, "extractor_debug", "extractor", "archive_entry_pathname failed");
+        return false;
+    }
+    if (LinksToSymlink(entry)) {
+        LOX_LOG(ERROR, "extractor_debug", "extractor",
+                "refusing package entry '%s/%s': a hard link to the symbolic link '%s'",
+                root_.c_str(), name.c_str(), archive_entry_hardlink(entry));
+        return false;
+    }
+    if (archive_write_header(writer_, entry) != ARCHIVE_OK) {
+        LOX_LOG(ERROR, "extractor_debug", "extractor", "archive_read_extract2 failed: '%s'",
+                ErrorText(writer_));
+        totals_.error_number = archive_errno(writer_);
+        return false;
+    }
+    in_entry_ = true;
+    entry_size_ = archive_entry_size(entry);
+    entry_path_ = archive_entry_pathname(entry);
+    regular_file_ = archive_entry_filetype(entry) == AE_IFREG;
+    return true;
+}
+
+bool EntryWriter::WriteData(const PackagePiece &piece) {
+    if (archive_write_data_block(writer_, piece.data.data(), piece.data.size(), piece.offset) !=
+        ARCHIVE_OK) {
+        LOX_LOG(ERROR, "extractor_debug", "extractor", "archive_read_extract2 failed: '%s'",
+                ErrorText(writer_));
+        totals_.error_number = archive_errno(writer_);
+        return false;
+    }
+    count_.Poll();
+    return true;
+}
+
+bool EntryWriter::FinishEntry() {
+    if (!in_entry_)
+        return true;
+    in_entry_ = false;
+    if (archive_write_finish_entry(writer_) != ARCHIVE_OK) {
+        LOX_LOG(ERROR, "extractor_debug", "extractor", "archive_read_extract2 failed: '%s'",
+                ErrorText(writer_));
+        totals_.error_number = archive_errno(writer_);
+        return false;
+    }
+    if (regular_file_ && entry_size_ >= kEarlyWritebackSize)
+        StartWriteback(entry_path_.c_str());
+    count_.Step();
+    ++totals_.entries;
+    totals_.bytes += entry_size_;
+    return true;
+}
+
+void EntryWriter::Close() {
+    if (writer_)
+        archive_write_free(writer_);
+    writer_ = nullptr;
+    count_.Settle();
+}
