@@ -13,30 +13,32 @@
 
 namespace {
 
-#define LOXEN_ARCHIVE_CALLS(X)                    \
-    X(archive_entry_hardlink)                     \
-    X(archive_entry_pathname)                     \
-    X(archive_entry_set_hardlink)                 \
-    X(archive_entry_set_pathname)                 \
-    X(archive_entry_size)                         \
-    X(archive_errno)                              \
-    X(archive_error_string)                       \
-    X(archive_read_close)                         \
-    X(archive_read_data_block)                    \
-    X(archive_read_data_skip)                     \
-    X(archive_read_extract2)                      \
-    X(archive_read_extract_set_progress_callback) \
-    X(archive_read_free)                          \
-    X(archive_read_new)                           \
-    X(archive_read_next_header)                   \
-    X(archive_read_open_filename)                 \
-    X(archive_read_support_filter_all)            \
-    X(archive_read_support_format_all)            \
-    X(archive_write_data_block)                   \
-    X(archive_write_disk_new)                     \
-    X(archive_write_disk_set_options)             \
-    X(archive_write_finish_entry)                 \
-    X(archive_write_free)
+#define LOXEN_ARCHIVE_CALLS(X)         \
+    X(archive_entry_clone)             \
+    X(archive_entry_filetype)          \
+    X(archive_entry_free)              \
+    X(archive_entry_hardlink)          \
+    X(archive_entry_pathname)          \
+    X(archive_entry_set_hardlink)      \
+    X(archive_entry_set_pathname)      \
+    X(archive_entry_size)              \
+    X(archive_errno)                   \
+    X(archive_error_string)            \
+    X(archive_read_close)              \
+    X(archive_read_data_block)         \
+    X(archive_read_data_skip)          \
+    X(archive_read_free)               \
+    X(archive_read_new)                \
+    X(archive_read_next_header)        \
+    X(archive_read_open_filename)      \
+    X(archive_read_support_filter_all) \
+    X(archive_read_support_format_all) \
+    X(archive_write_data_block)        \
+    X(archive_write_disk_new)          \
+    X(archive_write_disk_set_options)  \
+    X(archive_write_finish_entry)      \
+    X(archive_write_free)              \
+    X(archive_write_header)
 
 struct Calls {
 #define LOXEN_POINTER(name) decltype(&::name) name = nullptr;
@@ -88,6 +90,15 @@ auto Call(Args... args) {
 
 extern "C" {
 
+struct archive_entry *archive_entry_clone(struct archive_entry *entry) {
+    return Call<&Calls::archive_entry_clone>(entry);
+}
+__LA_MODE_T archive_entry_filetype(struct archive_entry *entry) {
+    return Call<&Calls::archive_entry_filetype>(entry);
+}
+void archive_entry_free(struct archive_entry *entry) {
+    Call<&Calls::archive_entry_free>(entry);
+}
 const char *archive_entry_hardlink(struct archive_entry *entry) {
     return Call<&Calls::archive_entry_hardlink>(entry);
 }
@@ -118,13 +129,6 @@ int archive_read_data_block(struct archive *a, const void **buffer, size_t *size
 }
 int archive_read_data_skip(struct archive *a) {
     return Call<&Calls::archive_read_data_skip>(a);
-}
-int archive_read_extract2(struct archive *a, struct archive_entry *entry, struct archive *dest) {
-    return Call<&Calls::archive_read_extract2>(a, entry, dest);
-}
-void archive_read_extract_set_progress_callback(struct archive *a, void (*progress)(void *),
-                                                void *user_data) {
-    Call<&Calls::archive_read_extract_set_progress_callback>(a, progress, user_data);
 }
 int archive_read_free(struct archive *a) {
     return Call<&Calls::archive_read_free>(a);
@@ -159,6 +163,9 @@ int archive_write_finish_entry(struct archive *a) {
 }
 int archive_write_free(struct archive *a) {
     return Call<&Calls::archive_write_free>(a);
+}
+int archive_write_header(struct archive *a, struct archive_entry *entry) {
+    return Call<&Calls::archive_write_header>(a, entry);
 }
 
 }  // extern "C"
