@@ -48,8 +48,8 @@ void EntryCount::CountRest() {
     counted_.store(true, std::memory_order_release);
 }
 
-void EntryCount::Step() {
-    ++done_;
+void EntryCount::Reach(int written) {
+    done_ = written;
     Poll();
 }
 

@@ -11,8 +11,8 @@ int CountEntries(archive *reader);
 
 // The total behind the progress bar, counted by a reader of its own on a second thread while
 // the extraction writes the entries. Steps taken before the total is known are sent, in order
-// and with the total, as soon as it is. Steps are sent only from the thread that calls Step,
-// Poll and Settle; the counting thread touches nothing but its reader.
+// and with the total, as soon as it is. Steps are sent only from the thread that calls Reach
+// and Settle; the counting thread touches nothing but its reader.
 class EntryCount {
 public:
     EntryCount() = default;
@@ -25,12 +25,13 @@ public:
     // the count so far: -1 without a reader, 0 when not even a first entry can be read (nothing
     // then runs), 1 when the rest is being counted.
     int Start(archive *reader);
-    void Step();    // one more entry written
-    void Poll();    // sends the steps taken so far once the count has ended
+    // written entries so far; sends the steps up to there once the count has ended
+    void Reach(int written);
     void Settle();  // waits for the count and sends every step taken
 
 private:
     void CountRest();
+    void Poll();
     void Send();
 
     archive *reader_ = nullptr;

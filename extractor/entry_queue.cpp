@@ -2,6 +2,7 @@
 
 #include <archive_entry.h>
 
+#include <chrono>
 #include <cstring>
 
 namespace {
@@ -10,6 +11,8 @@ namespace {
 constexpr size_t kMaxWeight = 4 << 20;
 // What a header costs besides its data: the copied entry with its names.
 constexpr size_t kHeaderWeight = 1024;
+// How often a waiting reader looks up from its wait (to send the progress steps).
+constexpr std::chrono::milliseconds kPause(25);
 
 }  // namespace
 
@@ -38,11 +41,24 @@ PackagePiece PackagePiece::Marker(Kind kind) {
     return piece;
 }
 
-bool EntryQueue::Push(PackagePiece piece) {
+template <typename Ready>
+void EntryQueue::ReaderWait(std::unique_lock<std::mutex> &lock, const Task &while_waiting,
+                            Ready ready) {
+    while (!ready()) {
+        reader_waits_ = true;
+        const bool paused = !emptied_.wait_for(lock, kPause, ready);
+        reader_waits_ = false;
+        if (paused) {
+            lock.unlock();
+            while_waiting();
+            lock.lock();
+        }
+    }
+}
+
+bool EntryQueue::Push(PackagePiece piece, const Task &while_waiting) {
     std::unique_lock<std::mutex> lock(mutex_);
-    reader_waits_ = true;
-    emptied_.wait(lock, [this] { return abandoned_ || weight_ < kMaxWeight; });
-    reader_waits_ = false;
+    ReaderWait(lock, while_waiting, [this] { return abandoned_ || weight_ < kMaxWeight; });
     if (abandoned_)
         return false;
     weight_ += piece.data.size() + (piece.entry ? kHeaderWeight : 0);
@@ -66,6 +82,17 @@ void EntryQueue::TakeAll(std::deque<PackagePiece> &batch) {
     weight_ = 0;
     if (reader_waits_)
         emptied_.notify_one();
+}
+
+void EntryQueue::WaitForWriter(const Task &while_waiting) {
+    std::unique_lock<std::mutex> lock(mutex_);
+    ReaderWait(lock, while_waiting, [this] { return writer_done_; });
+}
+
+void EntryQueue::WriterDone() {
+    std::lock_guard<std::mutex> lock(mutex_);
+    writer_done_ = true;
+    emptied_.notify_all();
 }
 
 void EntryQueue::Abandon() {

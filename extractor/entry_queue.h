@@ -3,6 +3,7 @@
 #include <condition_variable>
 #include <cstdint>
 #include <deque>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <vector>
@@ -30,10 +31,17 @@ struct PackagePiece {
 // The pieces between the reader and the writer. It holds a few megabytes at most, so the
 // memory of an extraction does not grow with the package; the reader waits when it is full,
 // and the writer takes everything there is at once, so that the two seldom wake each other.
+// While the reader waits, it runs a given task every few hundredths of a second.
 class EntryQueue {
 public:
+    using Task = std::function<void()>;
+
     // false once one side has given up: the reader stops there.
-    bool Push(PackagePiece piece);
+    bool Push(PackagePiece piece, const Task &while_waiting);
+    // For the reader: waits until the writer is done.
+    void WaitForWriter(const Task &while_waiting);
+    // For the writer: it has written or dropped everything and closed its files.
+    void WriterDone();
     // Replaces batch with every waiting piece, waiting for one when there is none; a lone
     // ReadFailed marker once abandoned.
     void TakeAll(std::deque<PackagePiece> &batch);
@@ -48,5 +56,10 @@ private:
     size_t weight_ = 0;
     bool reader_waits_ = false;
     bool writer_waits_ = false;
+    bool writer_done_ = false;
     bool abandoned_ = false;
+
+    // Waits on emptied_ until ready, running while_waiting at every pause.
+    template <typename Ready>
+    void ReaderWait(std::unique_lock<std::mutex> &lock, const Task &while_waiting, Ready ready);
 };

@@ -99,15 +99,23 @@ int EntryWriter::Open() {
 }
 
 bool EntryWriter::Deliver(PackagePiece piece) {
-    if (thread_.joinable())
-        return queue_.Push(std::move(piece));
-    return !failed_ && Write(piece);
+    const bool delivered = thread_.joinable()
+                               ? queue_.Push(std::move(piece), [this] { SendSteps(); })
+                               : !failed_ && Write(piece);
+    SendSteps();
+    return delivered;
+}
+
+void EntryWriter::SendSteps() {
+    count_.Reach(written_.load(std::memory_order_acquire));
 }
 
 int EntryWriter::Finish(bool read_whole) {
     const auto last = read_whole ? PackagePiece::Kind::End : PackagePiece::Kind::ReadFailed;
     if (thread_.joinable()) {
-        queue_.Push(PackagePiece::Marker(last));
+        const EntryQueue::Task send = [this] { SendSteps(); };
+        queue_.Push(PackagePiece::Marker(last), send);
+        queue_.WaitForWriter(send);
         thread_.join();
     } else {
         PackagePiece piece = PackagePiece::Marker(last);
@@ -115,6 +123,8 @@ int EntryWriter::Finish(bool read_whole) {
             Write(piece);
         Close();
     }
+    SendSteps();
+    count_.Settle();
     return failed_ ? -1 : 0;
 }
 
@@ -137,6 +147,7 @@ void EntryWriter::Run() {
         queue_.Abandon();
     // Directory modes are set on closing, by the names used, so still inside root.
     Close();
+    queue_.WriterDone();
 }
 
 bool EntryWriter::Write(PackagePiece &piece) {
@@ -191,7 +202,6 @@ bool EntryWriter::WriteData(const PackagePiece &piece) {
         totals_.error_number = archive_errno(writer_);
         return false;
     }
-    count_.Poll();
     return true;
 }
 
@@ -207,7 +217,7 @@ bool EntryWriter::FinishEntry() {
     }
     if (regular_file_ && entry_size_ >= kEarlyWritebackSize)
         StartWriteback(entry_path_.c_str());
-    count_.Step();
+    written_.fetch_add(1, std::memory_order_release);
     ++totals_.entries;
     totals_.bytes += entry_size_;
     return true;
@@ -217,5 +227,4 @@ void EntryWriter::Close() {
     if (writer_)
         archive_write_free(writer_);
     writer_ = nullptr;
-    count_.Settle();
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <atomic>
 #include <thread>
 
 #include "common/ustring.h"
@@ -11,7 +12,8 @@ class EntryCount;
 
 // Writes the pieces the reader hands over below root. On a thread of its own, the writer
 // works inside root (a working directory of that thread alone), so the per-entry link checks
-// walk only the entry's own path; it sends the progress steps and settles the count.
+// walk only the entry's own path. The progress steps are sent from the reader's thread, the
+// caller's, as Deliver and Finish find entries written.
 class EntryWriter {
 public:
     EntryWriter(const ustring &root, EntryCount &count, Extractor::Totals &totals);
@@ -31,6 +33,7 @@ public:
 
 private:
     void Run();
+    void SendSteps();
     bool Write(PackagePiece &piece);
     bool WriteHeader(archive_entry *entry);
     bool WriteData(const PackagePiece &piece);
@@ -47,6 +50,7 @@ private:
     ustring entry_path_;
     bool regular_file_ = false;
     bool failed_ = false;
+    std::atomic<int> written_{0};  // entries written, counted by the writer
     EntryQueue queue_;
     std::thread thread_;
 };

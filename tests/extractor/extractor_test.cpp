@@ -15,6 +15,8 @@
 #include <cstddef>
 #include <filesystem>
 #include <string>
+#include <thread>
+#include <vector>
 
 #include "common/log.h"
 #include "tests/support/archive_builder.h"
@@ -147,6 +149,20 @@ TEST_F(ExtractorTest, CountRunsBesideTheWritingAndStepsWaitForItsTotal) {
     for (int i = 0; i < 3; ++i) EXPECT_EQ((QList<QVariant>{3, i + 1}), steps.at(i));
     EXPECT_TRUE(second_written_at_first_step);
     EXPECT_EQ(threads, ThreadCount());
+}
+
+// The writing has a thread of its own, but the dialog hears of it from the caller's thread.
+TEST_F(ExtractorTest, ProgressStepsComeFromTheCallingThread) {
+    WriteSmallThenBig(package, "second");
+    std::vector<std::thread::id> senders;
+    const QMetaObject::Connection record =
+        QObject::connect(Notify_Adapter::GetInstance(), &Notify_Adapter::sigUpdateProgress,
+                         [&senders](int, int) { senders.push_back(std::this_thread::get_id()); });
+
+    ASSERT_EQ(0, Extract());
+    QObject::disconnect(record);
+
+    EXPECT_EQ(std::vector<std::thread::id>(3, std::this_thread::get_id()), senders);
 }
 
 // A failure while the count still runs: the steps before it keep their total, and the
