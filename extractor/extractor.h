@@ -22,8 +22,8 @@ public:
     void SetSource(const ustring &path);
 
     // 0 when every entry was written below the target, -1 otherwise. Three threads share the
-    // work: this one reads and inflates, a second writes the entries and sends the progress,
-    // and a third counts the entries with a reader of its own.
+    // work: this one reads, inflates and sends the progress, a second writes the entries, and a
+    // third counts the entries with a reader of its own.
     int Extract();
     // Number of entries, or -1 when a path is empty or the archive cannot be opened.
     int Count();
