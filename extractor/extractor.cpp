@@ -190,7 +190,7 @@ int Extractor::Count() {
 
 long long Extractor::UnpackedBytes(long long block_size) {
     ArchiveGuard handles;
-    handles.reader = OpenForWalk(source, source);
+    handles.reader = OpenForWalk(source, source);  // needs no target
     if (!handles.reader || block_size <= 0)
         return -1;
     long long bytes = 0;
@@ -203,7 +203,8 @@ long long Extractor::UnpackedBytes(long long block_size) {
         archive_read_data_skip(handles.reader);
     }
     if (status != ARCHIVE_EOF) {
-        LOX_LOG(ERROR, "extractor_debug", "extractor", "cannot measure '%s': '%s'", source.c_str(),
+        LOX_LOG(NOTE, "extractor_debug", "extractor",
+                "cannot measure '%s' ('%s'); unpacking it will tell more", source.c_str(),
                 ErrorText(handles.reader));
         return -1;
     }

@@ -43,8 +43,8 @@ int CheckSpaceForCopy(const ustring &package, const ustring &user_root, ProblemD
     detail.needed = unpacked + unpacked / kShareMargin + kFixedMargin;
     detail.available = static_cast<long long>(fs.f_bavail) * block;
     if (detail.needed <= detail.available) {
-        LOX_LOG(DEBUG, "service_debug", "cloud-service", "new copy needs %lld bytes, %lld free in '%s'",
-                detail.needed, detail.available, detail.folder.c_str());
+        LOX_LOG(DEBUG, "service_debug", "cloud-service",
+                "new copy needs %lld bytes in '%s': it fits", detail.needed, detail.folder.c_str());
         return 0;
     }
     LOX_LOG(ERROR, "service_debug", "cloud-service",

@@ -84,6 +84,12 @@ void LauncherSandbox::SetAllLevels(int level) const {
     fake_.WriteLevelFile(text);
 }
 
+bool LauncherSandbox::InstallRunningClient(const std::string &build,
+                                           const ChildProcess::Environment &env) const {
+    MakePackage(build);
+    return Run(env).status == 0 && WaitFor([&] { return PidFromFile() > 0; });
+}
+
 std::unique_ptr<ChildProcess> LauncherSandbox::Spawn(
     const ChildProcess::Environment &env, const std::vector<std::string> &command) const {
     // A bus that is not there: no notice of a test run reaches the desktop of the machine.

@@ -38,6 +38,11 @@ public:
     void MakePackage(const std::string &build, const std::vector<std::string> &options = {}) const;
     // Every component at this level.
     void SetAllLevels(int level) const;
+    // Installs a package of this build and waits for its client: replacing a running client
+    // takes the launcher at least a second (the client is stopped first), so the progress
+    // dialog of the next replacement is shown. False when no client came up.
+    bool InstallRunningClient(const std::string &build,
+                              const ChildProcess::Environment &env = {}) const;
 
     // Starts the launcher offscreen with HOME set to the sandbox's home; `env` overrides.
     // `command` replaces the launcher's path (a link to it, or a program that starts it).
