@@ -38,9 +38,9 @@ public:
     void MakePackage(const std::string &build, const std::vector<std::string> &options = {}) const;
     // Every component at this level.
     void SetAllLevels(int level) const;
-    // Installs a package of this build and waits for its client: replacing a running client
-    // takes the launcher at least a second (the client is stopped first), so the progress
-    // dialog of the next replacement is shown. False when no client came up.
+    // Installs a package of this build with a client running that takes half a second to stop:
+    // the next replacement then lasts long enough for its progress dialog to be shown. False
+    // when no client came up.
     bool InstallRunningClient(const std::string &build,
                               const ChildProcess::Environment &env = {}) const;
 
