@@ -78,7 +78,7 @@ void DisplayPlatform::LogMissingTitleBar(const QWidget &window) const {
     if (QGuiApplication::platformName() != QLatin1String(kWayland) || handle == nullptr ||
         handle->frameMargins().top() > 0)
         return;
-    // The toolkit's lines just above say why (a plug-in it could not load).
+    // The toolkit's lines just above, at DEBUG, say why (a plug-in it could not load).
     LOX_LOG(NOTE, "launcher_debug", "main",
             "the dialog is shown without a title bar on the 'wayland' display platform");
 }

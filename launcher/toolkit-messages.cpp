@@ -27,23 +27,19 @@ QByteArray TextOf(const QMessageLogContext &context, const QString &message) {
     return QByteArray(category) + ": " + message.toUtf8();
 }
 
+// Its warnings are the toolkit's reasons behind what the launcher notes itself (the platform it
+// fell back to, a window without a title bar): details for whoever raises the level to 7.
 void WriteToLog(const Report &report) {
     const char *text = report.second.constData();
     switch (report.first) {
-        case QtDebugMsg:
-            LOX_LOG(DEBUG, "launcher_debug", "toolkit", "%s", text);
-            break;
-        case QtInfoMsg:
-            LOX_LOG(INFO, "launcher_debug", "toolkit", "%s", text);
-            break;
-        case QtWarningMsg:
-            LOX_LOG(NOTE, "launcher_debug", "toolkit", "%s", text);
-            break;
         case QtCriticalMsg:
             LOX_LOG(WARNING, "launcher_debug", "toolkit", "%s", text);
             break;
         case QtFatalMsg:
             LOX_LOG(ERROR, "launcher_debug", "toolkit", "%s", text);
+            break;
+        default:
+            LOX_LOG(DEBUG, "launcher_debug", "toolkit", "%s", text);
             break;
     }
 }

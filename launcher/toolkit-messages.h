@@ -2,7 +2,8 @@
 
 // The toolkit reports on standard error what it tried and gave up: a display platform that could
 // not start, a missing runtime directory, X errors about a window that is going away. A run that
-// works stays quiet on the terminal; these reports go to the log at NOTE (warnings) and around.
+// works stays quiet on the terminal; these reports go to the log, at DEBUG but for the toolkit's
+// critical and fatal ones.
 namespace ToolkitMessages {
 
 // Holds the toolkit's reports until the log exists. Call before the application object.
