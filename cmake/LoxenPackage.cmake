@@ -42,6 +42,23 @@ install(DIRECTORY ${PROJECT_SOURCE_DIR}/resources/icons/hicolor
     DESTINATION /usr/share/icons COMPONENT deb_system)
 loxen_deb_docs(brenthor-loxen deb_system)
 
+# What a Debian user expects of a command: a manual page, AppStream metadata for the software
+# centres, and the level file as a conffile in /etc, so that an edit survives upgrades.
+configure_file(${deb_res}/brenthor-loxen.1.in ${deb_dir}/brenthor-loxen.1 @ONLY)
+execute_process(COMMAND gzip -9n -c ${deb_dir}/brenthor-loxen.1
+    OUTPUT_FILE ${deb_dir}/brenthor-loxen.1.gz COMMAND_ERROR_IS_FATAL ANY)
+install(FILES ${deb_dir}/brenthor-loxen.1.gz DESTINATION /usr/share/man/man1 COMPONENT deb_system)
+set(LOXEN_APPSTREAM_ID example.brenthor_loxen.Client)
+configure_file(${deb_res}/brenthor-loxen.metainfo.xml.in
+    ${deb_dir}/${LOXEN_APPSTREAM_ID}.metainfo.xml @ONLY)
+install(FILES ${deb_dir}/${LOXEN_APPSTREAM_ID}.metainfo.xml DESTINATION /usr/share/metainfo
+    COMPONENT deb_system)
+install(FILES ${PROJECT_SOURCE_DIR}/resources/log/launcher.debug DESTINATION /etc/brenthor-loxen
+    COMPONENT deb_system)
+file(WRITE ${deb_dir}/conffiles "/etc/brenthor-loxen/launcher.debug\n")
+# The tree's own log/launcher.debug and lib/plugins are replaced in the package (LoxenDebTree).
+set(CPACK_PRE_BUILD_SCRIPTS ${PROJECT_SOURCE_DIR}/cmake/LoxenDebTree.cmake)
+
 # The sample client, packed by scripts/make-package.
 set(sample_dir ${deb_dir}/sample-client)
 add_custom_command(
@@ -76,6 +93,11 @@ set(CPACK_DEBIAN_MAIN_PACKAGE_NAME brenthor-loxen)
 # Loaded by the launcher on its first unpacking, so dpkg-shlibdeps does not see it; the symbols
 # the extractor calls are all in 3.0.4. The computed dependencies are added to this.
 set(CPACK_DEBIAN_MAIN_PACKAGE_DEPENDS "libarchive13 (>= 3.0.4)")
+# The system's Wayland plug-ins, which the package's tree uses: without them a Wayland session
+# that has no X11 beside it gets no window, but the work is done all the same.
+set(CPACK_DEBIAN_MAIN_PACKAGE_RECOMMENDS qtwayland5)
+set(CPACK_DEBIAN_MAIN_PACKAGE_CONTROL_EXTRA ${deb_dir}/conffiles)
+set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 set(CPACK_DEBIAN_MAIN_DESCRIPTION "launcher of the Brenthor Loxen file-synchronisation client
 Started from the desktop menu, it installs or updates your own copy of the
 Brenthor Loxen client from the copy this system carries, with a small

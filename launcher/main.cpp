@@ -5,6 +5,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QFont>
+#include <QLibraryInfo>
 #include <QStringList>
 #include <QTranslator>
 #include <climits>
@@ -13,9 +14,11 @@
 #include <cstring>
 
 #include "common/log.h"
+#include "launcher/command-line.h"
 #include "launcher/display-platform.h"
 #include "launcher/launcher.h"
 #include "launcher/run-log.h"
+#include "launcher/toolkit-messages.h"
 #include "service/cloud-service.h"
 #include "telk/brenlocale.h"
 #include "telk/instance-channel.h"
@@ -63,10 +66,18 @@ QString ExecutableDir(const char *program_path) {
     return QFileInfo(QFile::decodeName(QByteArray(target, static_cast<int>(length)))).path();
 }
 
+// The tree's own plug-ins where it carries them. A tree from the Debian package carries none: the
+// system's plug-ins are built against the very toolkit the package depends on, and bring the
+// desktop's themes and input methods.
+QString PluginDir(const char *program_path) {
+    const QString own = QDir::cleanPath(ExecutableDir(program_path) + "/../lib/plugins");
+    return QFileInfo(own).isDir() ? own : QLibraryInfo::location(QLibraryInfo::PluginsPath);
+}
+
 void initialize_resources(const char *program_path) {
     std::setlocale(LC_ALL, "");
     RegisterTexts();
-    const QString plugin_dir = QDir::cleanPath(ExecutableDir(program_path) + "/../lib/plugins");
+    const QString plugin_dir = PluginDir(program_path);
     QCoreApplication::setLibraryPaths(QStringList{plugin_dir});
     std::printf("lib path = '%s'\n", plugin_dir.toLocal8Bit().constData());
 }
@@ -145,7 +156,10 @@ QString initializeLanguage(QApplication &app) {
 }  // namespace
 
 int main(int argc, char **argv) {
+    if (AnswerHelpOrVersion(argc, argv))
+        return 0;
     initialize_resources(argv[0]);
+    ToolkitMessages::Hold();
     const DisplayPlatform platform;
     QtSingleApplication app(argc, argv, true);
     platform.RestoreSessionChoice();
@@ -161,6 +175,7 @@ int main(int argc, char **argv) {
     }
     initializeLoxenPaths();
     initialize_logger();
+    ToolkitMessages::SendToLog();
     platform.LogFallback();
     if (app.isRunning()) {
         LOX_LOG(DEBUG, "launcher_debug", "main", "app has already launched, return");
@@ -181,6 +196,8 @@ int main(int argc, char **argv) {
     QObject::connect(&channel, &InstanceChannel::sigRaise, launcher, &Launcher::RaiseDialog);
     // Only a shown dialog can be raised: a run that shows none never opens the channel.
     QObject::connect(launcher, &Launcher::sigDialogShown, &channel, &InstanceChannel::Listen);
+    QObject::connect(launcher, &Launcher::sigDialogShown, launcher,
+                     [&platform, launcher] { platform.LogMissingTitleBar(*launcher->Dialog()); });
     launcher->Run();
     launcher->Start();
     const int status = app.exec();

@@ -5,21 +5,17 @@
 #include <unistd.h>
 
 #include <clocale>
+#include <cstdio>
 #include <filesystem>
 
+#include "tests/faults/fault_case.h"
 #include "tests/support/launcher_sandbox.h"
+#include "tests/support/wayland_session.h"
 
 namespace loxtest {
 namespace {
 
 using Env = ChildProcess::Environment;
-
-int CountOf(const std::string &text, const std::string &needle) {
-    int count = 0;
-    for (size_t at = text.find(needle); at != std::string::npos; at = text.find(needle, at + 1))
-        ++count;
-    return count;
-}
 
 std::string PrivateDir(const std::string &path) {
     MakeDirs(path);
@@ -61,43 +57,80 @@ TEST_F(DesktopSetupTest, StartedThroughALinkOrByNameTheTreeIsTheResolvedOne) {
     EXPECT_EQ(by_name.out, lib_line);
 }
 
-// The client sees the platform variable the launcher was given, not the launcher's fallback.
-TEST_F(DesktopSetupTest, WithoutAUsableDisplayTheRunEndsOffscreen) {
-    const std::string runtime = PrivateDir(fake().base() + "/runtime");
-    const Env base = {{"QT_QPA_PLATFORM", std::nullopt}, {"WAYLAND_DISPLAY", std::nullopt}};
-    for (Env env : {Env{{"DISPLAY", std::nullopt}}, Env{{"DISPLAY", ":3917"}},
-                    Env{{"QT_QPA_PLATFORM", "wayland"},
-                        {"DISPLAY", std::nullopt},
-                        {"XDG_RUNTIME_DIR", runtime}}}) {
-        env.insert(base.begin(), base.end());
+// Each session gets the dialog where it can show it, a terminal with only the plug-in line and a
+// client that sees the platform variable the launcher was given. Wayland runs as "nobody".
+struct SessionCase {
+    const char *name;
+    Env env;               // over a session without any display
+    bool compositor;       // WAYLAND_DISPLAY names a running weston
+    const char *platform;  // the one the run ends up on
+};
+
+TEST_F(DesktopSetupTest, EverySessionShowsTheDialogWhereItCanAndKeepsTheTerminalQuiet) {
+    WaylandSession weston;
+    const SessionCase cases[] = {
+        {"no display, no runtime directory",
+         {{"XDG_RUNTIME_DIR", std::nullopt}},
+         false,
+         "offscreen"},
+        {"X11 display that is not there", {{"DISPLAY", ":3917"}}, false, "offscreen"},
+        {"Wayland chosen, no compositor", {{"QT_QPA_PLATFORM", "wayland"}}, false, "offscreen"},
+        {"Wayland session without X11", {{"XDG_SESSION_TYPE", "wayland"}}, true, "wayland"},
+        {"compositor only", {}, true, "wayland"},
+    };
+    for (const SessionCase &session : cases) {
+        SCOPED_TRACE(session.name);
+        if (session.compositor && !weston.started()) {
+            std::printf("skipped '%s': weston cannot start here (scripts/deps)\n", session.name);
+            continue;
+        }
         LauncherSandbox case_box;
-        case_box.SetAllLevels(5);
+        FaultScratch scratch;
         case_box.MakePackage("121");
-        ExpectInstalledAndStarted(case_box, case_box.Run(env));
-        EXPECT_EQ(CountOf(case_box.Log(), "could not be used, running with 'offscreen'"), 1);
-        const auto given = env.at("QT_QPA_PLATFORM");
+        Env env = scratch.Env(case_box.fake().home());
+        for (const char *name :
+             {"QT_QPA_PLATFORM", "DISPLAY", "WAYLAND_DISPLAY", "XDG_SESSION_TYPE"})
+            env[name] = std::nullopt;
+        env["TMPDIR"] = scratch.path();
+        for (const auto &pair : session.env) env[pair.first] = pair.second;
+        RunUser user = RunUser::Current;
+        if (session.compositor) {
+            env["WAYLAND_DISPLAY"] = weston.socket();
+            user = RunUser::Nobody;
+            HandToNobody(case_box.fake().base(), case_box.fake().home());
+        }
+        const CapturedRun run = scratch.Run(case_box.launcher(), env, user);
+        ExpectInstalledAndStarted(case_box, {run.status, run.out});
+        EXPECT_EQ(run.out, "lib path = '" + case_box.fake().root() + "/lib/plugins'\n");
+        EXPECT_EQ(run.err, "");
+        const std::string log = case_box.Log();
+        EXPECT_EQ(CountOf(log, std::string("display platform ") + session.platform + ","), 1)
+            << log;
+        EXPECT_EQ(CountOf(log, "without a title bar"), 0) << log;
+        const auto given = session.env.count("QT_QPA_PLATFORM") ? "QT_QPA_PLATFORM=wayland" : "";
         ASSERT_FALSE(case_box.ClientPids().empty());
-        EXPECT_EQ(VariableOf(case_box.ClientPids().front(), "QT_QPA_PLATFORM"),
-                  given ? "QT_QPA_PLATFORM=" + *given : "");
+        EXPECT_EQ(VariableOf(case_box.ClientPids().front(), "QT_QPA_PLATFORM"), given);
     }
 }
 
-TEST_F(DesktopSetupTest, WaylandCompositorShowsTheDialogNatively) {
-    const std::string runtime = PrivateDir(fake().base() + "/runtime");
-    ChildProcess weston("/usr/bin/weston",
-                        {"--backend=headless-backend.so", "--socket=loxen-test", "--idle-time=0"},
-                        {{"XDG_RUNTIME_DIR", runtime}});
-    if (!weston.started() || !WaitFor([&] { return PathExists(runtime + "/loxen-test"); }, 10000))
-        GTEST_SKIP() << "weston cannot start a headless compositor here (scripts/deps installs it)";
-    box.SetAllLevels(6);
-    ASSERT_TRUE(box.InstallRunningClient("120"));  // a quick first install shows no dialog
+// GNU's rule for --help and --version: print, exit 0, do nothing else. Any other argument runs.
+TEST_F(DesktopSetupTest, HelpAndVersionAnswerWithoutTouchingTheHome) {
     box.MakePackage("121");
-
-    ExpectInstalledAndStarted(box, box.Run({{"QT_QPA_PLATFORM", "wayland"},
-                                            {"WAYLAND_DISPLAY", "loxen-test"},
-                                            {"XDG_RUNTIME_DIR", runtime},
-                                            {"DISPLAY", std::nullopt}}));
-    EXPECT_EQ(CountOf(box.Log(), "dialog shown on the 'wayland' display platform"), 1);
+    const struct {
+        const char *arg;
+        std::string out;
+    } cases[] = {{"--help", "Usage: loxen-launcher [--help] [--version]\n"},
+                 {"-h", "Usage: loxen-launcher [--help] [--version]\n"},
+                 {"--version", "brenthor-loxen "},
+                 {"-V", "brenthor-loxen "},
+                 {"--verbose", "lib path = '"}};
+    for (const auto &row : cases) {
+        SCOPED_TRACE(row.arg);
+        const LauncherRun run = box.Run({}, {box.launcher(), row.arg});
+        EXPECT_EQ(run.status, 0);
+        EXPECT_EQ(run.out.substr(0, row.out.size()), row.out);
+        EXPECT_EQ(PathExists(fake().user_path()), row.arg == std::string("--verbose"));
+    }
 }
 
 // The per-user root moved to another disk, then an application folder linked elsewhere.

@@ -3,6 +3,7 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QLibraryInfo>
 #include <cstdlib>
 
 #include "tests/launcher/fake_service.h"
@@ -77,19 +78,27 @@ TEST(StartupTest, RootAsHomeGivesNoDoubledSeparator) {
 }
 
 // Whatever path, link or bare name started the program, the plug-ins lie beside the executable
-// itself, where root_resource_path points.
+// itself, where root_resource_path points; a tree without them (the Debian package's) uses the
+// system's.
 TEST(StartupTest, PluginFolderFollowsTheExecutableAndReplacesTheDefaults) {
     TestApplication();
     const QStringList saved = QCoreApplication::libraryPaths();
-    const QString plugins =
-        QDir::cleanPath(QCoreApplication::applicationDirPath() + "/../lib/plugins");
-    for (const char *program : {"/opt/Brenthor/BrenthorLoxen/bin/loxen-launcher",
-                                "./bin/loxen-launcher", "loxen-launcher"}) {
-        testing::internal::CaptureStdout();
-        initialize_resources(program);
-        const std::string printed = testing::internal::GetCapturedStdout();
-        EXPECT_EQ(printed, "lib path = '" + plugins.toStdString() + "'\n") << program;
-        EXPECT_EQ(QCoreApplication::libraryPaths(), QStringList{plugins});
+    const QString own = QDir::cleanPath(QCoreApplication::applicationDirPath() + "/../lib/plugins");
+    for (const bool tree_has_plugins : {true, false}) {
+        if (tree_has_plugins)
+            ASSERT_TRUE(QDir().mkpath(own));
+        else
+            ASSERT_TRUE(QDir(own).removeRecursively());
+        const QString plugins =
+            tree_has_plugins ? own : QLibraryInfo::location(QLibraryInfo::PluginsPath);
+        for (const char *program : {"/opt/Brenthor/BrenthorLoxen/bin/loxen-launcher",
+                                    "./bin/loxen-launcher", "loxen-launcher"}) {
+            testing::internal::CaptureStdout();
+            initialize_resources(program);
+            const std::string printed = testing::internal::GetCapturedStdout();
+            EXPECT_EQ(printed, "lib path = '" + plugins.toStdString() + "'\n") << program;
+            EXPECT_EQ(QCoreApplication::libraryPaths(), QStringList{plugins});
+        }
     }
     QCoreApplication::setLibraryPaths(saved);
 }
