@@ -28,13 +28,14 @@ const char kUpdateFailed[] =
     "running.";
 const char kDamaged[] = "The installation package is damaged.";
 const char kStartAgain[] = "Once this is fixed, start Brenthor Loxen Client again.";
-std::string Quoted(const std::string &text) {
-    return std::regex_replace(text, std::regex(R"([.^$|()\[\]{}*+?\\])"), R"(\$&)");
-}
-
 const char kOnStderr[] =
     "No log could be written; the details went to standard error (run brenthor-loxen in a "
     "terminal to see them).";
+
+// text as a pattern that matches only itself
+std::string Quoted(const std::string &text) {
+    return std::regex_replace(text, std::regex(R"([.^$|()\[\]{}*+?\\])"), R"(\$&)");
+}
 
 struct NoticeCall {
     QString app_name, icon, summary, body;
