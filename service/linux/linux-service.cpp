@@ -72,6 +72,7 @@ void LinuxService::StopService() {
 
 int LinuxService::HandlePackageUpgrade() {
     problem_detail = ProblemDetail();
+    install_problem = ClientProblem::None;
     // Checked before the client is stopped: a copy that cannot fit must cost the user nothing.
     if (CheckSpaceForCopy(PackageFilePath(), RegistryPath("user_brenthor_loxen_path"),
                           problem_detail) != 0) {
