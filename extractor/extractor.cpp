@@ -188,6 +188,29 @@ int Extractor::Count() {
     return CountEntries(handles.reader);
 }
 
+long long Extractor::UnpackedBytes(long long block_size) {
+    ArchiveGuard handles;
+    handles.reader = OpenForWalk(source, source);  // needs no target
+    if (!handles.reader || block_size <= 0)
+        return -1;
+    long long bytes = 0;
+    archive_entry *entry = nullptr;
+    int status;
+    while ((status = archive_read_next_header(handles.reader, &entry)) == ARCHIVE_OK) {
+        const long long size = archive_entry_size(entry);
+        const long long blocks = size > 0 ? (size + block_size - 1) / block_size : 1;
+        bytes += blocks * block_size;
+        archive_read_data_skip(handles.reader);
+    }
+    if (status != ARCHIVE_EOF) {
+        LOX_LOG(NOTE, "extractor_debug", "extractor",
+                "cannot measure '%s' ('%s'); unpacking it will tell more", source.c_str(),
+                ErrorText(handles.reader));
+        return -1;
+    }
+    return bytes;
+}
+
 int Extractor::List() {
     ArchiveGuard handles;
     handles.reader = OpenForWalk(source, target);

@@ -27,6 +27,10 @@ public:
     int Extract();
     // Number of entries, or -1 when a path is empty or the archive cannot be opened.
     int Count();
+    // The bytes the package takes once unpacked on a file system of this block size: every
+    // entry's size rounded up to whole blocks, an entry without data (folder, link) one block.
+    // -1 when the package cannot be read to its end. Reads only the source.
+    long long UnpackedBytes(long long block_size);
     // Prints every entry's path to standard output; 0, or -1 as for Count.
     int List();
     // Copies the current entry's data blocks from reader to writer; 0 or -1.

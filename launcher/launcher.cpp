@@ -2,7 +2,15 @@
 
 #include <QCoreApplication>
 
+#include "launcher/run-outcome.h"
 #include "texts/notify_adapter.h"
+
+namespace {
+
+// A window mapped for less than this is a flash the user cannot read.
+constexpr int kShowDelayMs = 400;
+
+}  // namespace
 
 Launcher::Launcher() : Launcher(new Worker()) {}
 
@@ -17,6 +25,9 @@ Launcher::Launcher(Worker *worker) : QObject(nullptr), worker(worker) {
     connect(worker, &Worker::sigSetLabelText, this, &Launcher::SetLabelText);
     connect(relay, &Notify_Adapter::sigUpdateProgress, this, &Launcher::UpdateProgress);
     connect(relay, &Notify_Adapter::sigUpdateDialogText, this, &Launcher::SetLabelText);
+    connect(worker, &Worker::sigUpgradeEnded, this, &Launcher::UpgradeEnded);
+    show_delay.setSingleShot(true);
+    connect(&show_delay, &QTimer::timeout, this, &Launcher::ShowDialogNow);
 }
 
 Launcher::~Launcher() {
@@ -44,6 +55,8 @@ void Launcher::Start() {
 void Launcher::UpdateProgress(int total, int steps) {
     if (total <= 0)
         return;  // no share of nothing; a division would trap
+    if (Dialog()->maximum() == 0)
+        Dialog()->setRange(0, 100);  // the total is known: from busy to a percentage
     // Widened so that archives of more than INT_MAX / 100 entries do not overflow.
     Dialog()->setValue(static_cast<int>(static_cast<qint64>(steps) * 100 / total));
 }
@@ -53,8 +66,17 @@ void Launcher::SetLabelText(QString text) {
 }
 
 void Launcher::ShowMsgBox() {
+    Dialog()->setRange(0, 0);  // busy until the first progress step brings the total
+    show_delay.start(kShowDelayMs);
+}
+
+void Launcher::ShowDialogNow() {
     Dialog()->show();
     emit sigDialogShown();
+}
+
+void Launcher::UpgradeEnded() {
+    show_delay.stop();
 }
 
 void Launcher::RaiseDialog() {
@@ -66,11 +88,13 @@ void Launcher::RaiseDialog() {
 }
 
 void Launcher::LaunchDone() {
+    show_delay.stop();
     if (dialog != nullptr) {
         dialog->setValue(100);
         dialog->hide();
     }
     worker->QuitThread();
     worker->JoinThread();
+    LogRunOutcome(worker->outcome);
     QCoreApplication::quit();
 }

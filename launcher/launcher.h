@@ -2,6 +2,7 @@
 
 #include <QObject>
 #include <QString>
+#include <QTimer>
 
 #include "launcher/handler-thread.h"
 #include "launcher/progress-dialog.h"
@@ -40,10 +41,14 @@ private slots:
     void UpdateProgress(int total, int steps);
     void SetLabelText(QString);
     void ShowMsgBox();
+    void ShowDialogNow();
+    void UpgradeEnded();
 
 private:
     explicit Launcher(Worker *worker);  // takes ownership
 
     Worker *worker;
     ProcessingProgressDialog *dialog = nullptr;
+    // Holds the dialog back at the start of a replacement: one that ends sooner shows nothing.
+    QTimer show_delay;
 };

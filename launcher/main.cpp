@@ -179,7 +179,11 @@ int main(int argc, char **argv) {
     platform.LogFallback();
     if (app.isRunning()) {
         LOX_LOG(DEBUG, "launcher_debug", "main", "app has already launched, return");
-        InstanceChannel::AskToRaise();
+        const bool raised = InstanceChannel::AskToRaise();
+        LOX_LOG(INFO, "launcher_debug", "main",
+                "another launcher is already working on this home: %s; exiting",
+                raised ? "asked it to bring its window forward"
+                       : "it shows no window to bring forward");
         return 0;
     }
 

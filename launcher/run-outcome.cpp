@@ -1,5 +1,11 @@
 #include "launcher/run-outcome.h"
 
+#include <unistd.h>
+
+#include <QFile>
+#include <QLocale>
+#include <cstring>
+
 #include "launcher/desktop-notice.h"
 #include "launcher/run-log.h"
 #include "telk/uipathmanager.h"
@@ -16,22 +22,53 @@ constexpr int kCannotWriteText = 1057;
 constexpr int kUnfinishedText = 1058;
 constexpr int kNotRunnableText = 1059;
 constexpr int kDetailsText = 1051;
+constexpr int kUpdateFailedText = 1070;
+constexpr int kSpaceFiguresText = 1071;
+constexpr int kFolderNotWritableText = 1072;
+constexpr int kDetailsOnStderrText = 1073;
+constexpr int kNoExecText = 1074;
+constexpr int kStartErrorText = 1075;
+constexpr int kStartAgainText = 1076;
 
-int ReasonText(ClientProblem problem) {
+QString Filled(int id, const QString &value) {
+    return StrTable::LoadStr(id).arg(value, 0, QChar(' '));
+}
+
+QString AppName() {
+    return StrTable::LoadStr(kAppNameText);
+}
+
+QString Size(long long bytes) {
+    return QLocale().formattedDataSize(bytes, 1, QLocale::DataSizeSIFormat);
+}
+
+QString FolderName(const ProblemDetail &detail) {
+    return QFile::decodeName(detail.folder.c_str());
+}
+
+QString ReasonText(ClientProblem problem, const ProblemDetail &detail) {
     switch (problem) {
         case ClientProblem::NoDiskSpace:
-            return kDiskFullText;
+            if (detail.needed <= 0)
+                return StrTable::LoadStr(kDiskFullText);
+            return StrTable::LoadStr(kSpaceFiguresText)
+                .arg(FolderName(detail), Size(detail.needed), Size(detail.available));
         case ClientProblem::DamagedPackage:
-            return kPackageDamagedText;
+            return StrTable::LoadStr(kPackageDamagedText);
         case ClientProblem::CannotWrite:
-            return kCannotWriteText;
+            return detail.folder.empty() ? StrTable::LoadStr(kCannotWriteText)
+                                         : Filled(kFolderNotWritableText, FolderName(detail));
         case ClientProblem::UnfinishedReplacement:
-            return kUnfinishedText;
+            return StrTable::LoadStr(kUnfinishedText);
         case ClientProblem::None:
         case ClientProblem::ClientNotRunnable:
             break;
     }
-    return kNotRunnableText;
+    if (detail.noexec)
+        return Filled(kNoExecText, FolderName(detail));
+    if (detail.start_error != 0)
+        return Filled(kStartErrorText, QString::fromLocal8Bit(std::strerror(detail.start_error)));
+    return StrTable::LoadStr(kNotRunnableText);
 }
 
 bool IsInstallProblem(ClientProblem problem) {
@@ -42,26 +79,42 @@ bool IsInstallProblem(ClientProblem problem) {
 const char *OutcomeWord(const RunOutcome &outcome) {
     if (!outcome.upgrade_needed)
         return "up to date";
-    return outcome.upgrade_status == 0 ? "per-user copy replaced" : "replacement failed";
+    if (outcome.upgrade_status != 0)
+        return outcome.first_install ? "installation failed" : "replacement failed";
+    return outcome.first_install ? "installed" : "per-user copy replaced";
+}
+
+QString LogPath() {
+    return UIPathManager::getInstance()->getPath("user_brenthor_loxen_path") + "/log/launcher.log";
 }
 
 }  // namespace
 
-RunNotice NoticeFor(ClientProblem problem, const QString &log_path) {
-    const int summary = IsInstallProblem(problem) ? kNotInstalledText : kNotStartedText;
+RunNotice NoticeFor(const RunOutcome &outcome, const QString &log_path, bool log_written) {
     RunNotice notice;
-    notice.summary = StrTable::LoadStr(summary).arg(StrTable::LoadStr(kAppNameText), 0, QChar(' '));
-    notice.body = StrTable::LoadStr(ReasonText(problem)) + '\n' +
-                  StrTable::LoadStr(kDetailsText).arg(log_path, 0, QChar(' '));
+    ClientProblem reason = outcome.problem;
+    if (reason != ClientProblem::None) {
+        const int summary = IsInstallProblem(reason) ? kNotInstalledText : kNotStartedText;
+        notice.summary = Filled(summary, AppName());
+    } else {
+        reason = outcome.install_problem;
+        notice.summary = Filled(kUpdateFailedText, AppName());
+    }
+    notice.body =
+        ReasonText(reason, outcome.detail) + '\n' + Filled(kStartAgainText, AppName()) + '\n' +
+        (log_written ? Filled(kDetailsText, log_path) : StrTable::LoadStr(kDetailsOnStderrText));
     return notice;
 }
 
 void ReportRunOutcome(const RunOutcome &outcome) {
-    LogRunEnd(OutcomeWord(outcome), outcome.problem);
-    if (outcome.problem == ClientProblem::None)
+    if (outcome.problem == ClientProblem::None && outcome.install_problem == ClientProblem::None)
         return;
-    const QString log_path =
-        UIPathManager::getInstance()->getPath("user_brenthor_loxen_path") + "/log/launcher.log";
-    const RunNotice notice = NoticeFor(outcome.problem, log_path);
+    const QString log_path = LogPath();
+    const bool log_written = ::access(QFile::encodeName(log_path).constData(), W_OK) == 0;
+    const RunNotice notice = NoticeFor(outcome, log_path, log_written);
     ShowDesktopNotice(notice.summary, notice.body);
+}
+
+void LogRunOutcome(const RunOutcome &outcome) {
+    LogRunEnd(OutcomeWord(outcome), outcome.problem);
 }

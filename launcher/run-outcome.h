@@ -7,18 +7,25 @@
 // How one run ended, as the worker saw it.
 struct RunOutcome {
     bool upgrade_needed = false;
+    bool first_install = false;  // no client executable was in place before the run
     int upgrade_status = 0;
-    ClientProblem problem = ClientProblem::None;
+    ClientProblem problem = ClientProblem::None;          // why no client runs
+    ClientProblem install_problem = ClientProblem::None;  // why the new copy is not in place
+    ProblemDetail detail;
 };
 
-// What the user is told when a run leaves no working client.
+// What the user is told when a run leaves no working client or no new copy.
 struct RunNotice {
     QString summary;
     QString body;
 };
 
-// The translated notice for a problem other than None; log_path is named in the body.
-RunNotice NoticeFor(ClientProblem problem, const QString &log_path);
+// The translated notice for an outcome with a problem; log_path is named in the body when
+// log_written, otherwise the body says that the details went to standard error.
+RunNotice NoticeFor(const RunOutcome &outcome, const QString &log_path, bool log_written);
 
-// The end of a run: its last log line and, when no client was started, a desktop notice.
+// The end of a run: a desktop notice when the client or the new copy is missing.
 void ReportRunOutcome(const RunOutcome &outcome);
+// The run's last log line. Called on the GUI thread once the dialog is gone, so that the log
+// follows the order of what the user saw.
+void LogRunOutcome(const RunOutcome &outcome);

@@ -1,5 +1,6 @@
 #include "launcher/worker.h"
 
+#include <QFile>
 #include <climits>
 
 #include "common/log.h"
@@ -7,6 +8,7 @@
 #include "launcher/run-outcome.h"
 #include "service/cloud-service.h"
 #include "service/linux/linux-service.h"
+#include "telk/uipathmanager.h"
 #include "texts/strtable.h"
 
 namespace {
@@ -48,11 +50,14 @@ void Worker::JoinThread() {
 void Worker::HandleServicce() {
     LOX_LOG(DEBUG, "launcher_debug", "launcher", "running");
     service->PreUpgrade();
-    RunOutcome outcome;
+    outcome = RunOutcome();
     outcome.upgrade_needed = service->IsNeedUpgrade();
     if (outcome.upgrade_needed) {
+        outcome.first_install =
+            !QFile::exists(UIPathManager::getInstance()->getPath("user_brenthor_loxen_ui_path"));
         emit sigShowMsg();
         outcome.upgrade_status = service->HandlePackageUpgrade();
+        emit sigUpgradeEnded();
         if (outcome.upgrade_status != 0) {
             LOX_LOG(ERROR, "launcher_debug", "launcher", "Failed to upgrade package");
         } else {
@@ -67,6 +72,9 @@ void Worker::HandleServicce() {
     service->PostUpgrade();
     LOX_LOG(DEBUG, "launcher_debug", "launcher", "done");
     outcome.problem = service->GetClientProblem();
+    if (outcome.upgrade_status != 0)
+        outcome.install_problem = service->GetInstallProblem();
+    outcome.detail = service->GetProblemDetail();
     ReportRunOutcome(outcome);
     emit sigServiceDone();
 }

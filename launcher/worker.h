@@ -3,6 +3,8 @@
 #include <QObject>
 #include <QString>
 
+#include "launcher/run-outcome.h"
+
 class HandlerThread;
 class Launcher;
 class Service;
@@ -26,6 +28,8 @@ signals:
     void sigShowMsg();
     void sigUpdateProgress(int, int);
     void sigSetLabelText(QString);
+    // HandlePackageUpgrade returned, whatever its result.
+    void sigUpgradeEnded();
 
 private slots:
     void HandleServicce();
@@ -35,4 +39,5 @@ private:
 
     HandlerThread *thread;
     Service *service;
+    RunOutcome outcome;  // read by the launcher only once the thread has ended
 };

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <string>
+
 // Why a run ends without a working per-user client; None when the client was started.
 enum class ClientProblem {
     None,
@@ -8,6 +10,15 @@ enum class ClientProblem {
     CannotWrite,            // the per-user folder refused the new files
     UnfinishedReplacement,  // an interrupted replacement could not be finished
     ClientNotRunnable,      // no client executable, or its start script failed
+};
+
+// What the user needs to act on a problem; empty or 0 where it does not apply.
+struct ProblemDetail {
+    std::string folder;  // the folder short of space, not writable, or not allowed to run programs
+    long long needed = 0;     // bytes the new copy needs there; 0 when not measured
+    long long available = 0;  // bytes free there
+    int start_error = 0;      // system error number of a start script that could not be started
+    bool noexec = false;      // folder's file system is mounted noexec
 };
 
 // The problem behind a failed installation, from the system error number of the step that

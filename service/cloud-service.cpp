@@ -19,6 +19,10 @@ ClientProblem Service::GetClientProblem() const {
     return client_problem;
 }
 
+ClientProblem Service::GetInstallProblem() const {
+    return install_problem;
+}
+
 QString Service::GetUserInstallPath() {
     return QDir::homePath();
 }

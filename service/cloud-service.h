@@ -40,6 +40,10 @@ public:
     virtual void MigrateService();
     // After PostUpgrade: why no per-user client was started, None when one was.
     virtual ClientProblem GetClientProblem() const;
+    // After HandlePackageUpgrade: why the new copy was not put in place, None when it was.
+    virtual ClientProblem GetInstallProblem() const;
+    // The folder and figures behind the install or client problem.
+    const ProblemDetail &GetProblemDetail() const { return problem_detail; }
 
     // The user's home directory, base of every per-user path.
     static QString GetUserInstallPath();
@@ -61,6 +65,8 @@ protected:
     VersionInfo target_version;
     VersionInfo source_version;
     ClientProblem client_problem = ClientProblem::None;
+    ClientProblem install_problem = ClientProblem::None;
+    ProblemDetail problem_detail;
     // Error number of a failed extraction (0 when unknown), -1 while none has failed.
     int extract_error = -1;
 };

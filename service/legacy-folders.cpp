@@ -39,6 +39,8 @@ int RemoveAllBut(const ustring &dir, const char *keep) {
 
 void Service::RemoveAgedFolders() {
     ustring path = RegistryPath("user_nimbrel_path") + "/app";
+    if (!IsFileExist(path, false))
+        return;
     LOX_LOG(INFO, "service_debug", "cloud-service", "removing aged app folder %s", path.c_str());
     FSRemoveOwnTree(path);
 }

@@ -234,7 +234,7 @@ bool IsNewerThanPackage(const ustring &app, const Service::VersionInfo &target) 
 }  // namespace
 
 int Service::ExtractPackage() {
-    ustring package = RegistryPath("root_resource_path") + "/package/nimbrel.qar";
+    ustring package = PackageFilePath();
     ustring target = RegistryPath("user_brenthor_loxen_app_path");
     if (FSMKDir(target, true) != 0) {
         LOX_LOG(ERROR, "service_debug", "cloud-service", "failed to create folder: '%s'",

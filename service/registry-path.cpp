@@ -9,3 +9,7 @@ ustring RegistryPath(const char *key) {
     QByteArray utf8 = UIPathManager::getInstance()->getPath(QString::fromLatin1(key)).toUtf8();
     return ustring(utf8.constData());
 }
+
+ustring PackageFilePath() {
+    return RegistryPath("root_resource_path") + "/package/nimbrel.qar";
+}

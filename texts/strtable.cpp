@@ -33,6 +33,18 @@ void InitStrTable() {
     SetRow(1058, "notice_reason_unfinished_update_loxen",
            "An interrupted update could not be completed.");
     SetRow(1059, "notice_reason_client_not_runnable_loxen", "The client program could not be run.");
+    SetRow(1070, "notice_update_not_installed_loxen",
+           "The update of %1 could not be installed; the current version keeps running.");
+    SetRow(1071, "notice_reason_disk_space_figures_loxen",
+           "There is not enough disk space in %1: %2 is needed, %3 is free.");
+    SetRow(1072, "notice_reason_folder_not_writable_loxen", "The folder %1 cannot be written to.");
+    SetRow(1073, "notice_details_stderr_loxen",
+           "No log could be written; the details went to standard error (run brenthor-loxen in "
+           "a terminal to see them).");
+    SetRow(1074, "notice_reason_noexec_loxen",
+           "Programs cannot be run from %1: its file system is mounted noexec.");
+    SetRow(1075, "notice_reason_start_error_loxen", "The client program could not be run: %1.");
+    SetRow(1076, "notice_start_again_loxen", "Once this is fixed, start %1 again.");
 }
 
 QString LoadStr(int id) {

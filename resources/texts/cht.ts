@@ -47,5 +47,33 @@
         <source>The client program could not be run.</source>
         <translation>無法執行用戶端程式。</translation>
     </message>
+    <message>
+        <source>The update of %1 could not be installed; the current version keeps running.</source>
+        <translation>無法安裝 %1 的更新；目前的版本會繼續執行。</translation>
+    </message>
+    <message>
+        <source>There is not enough disk space in %1: %2 is needed, %3 is free.</source>
+        <translation>%1 中的磁碟空間不足：需要 %2，可用 %3。</translation>
+    </message>
+    <message>
+        <source>The folder %1 cannot be written to.</source>
+        <translation>無法寫入資料夾 %1。</translation>
+    </message>
+    <message>
+        <source>No log could be written; the details went to standard error (run brenthor-loxen in a terminal to see them).</source>
+        <translation>無法寫入記錄檔；詳細資訊已輸出至標準錯誤（在終端機中執行 brenthor-loxen 即可查看）。</translation>
+    </message>
+    <message>
+        <source>Programs cannot be run from %1: its file system is mounted noexec.</source>
+        <translation>無法從 %1 執行程式：其檔案系統以 noexec 方式掛載。</translation>
+    </message>
+    <message>
+        <source>The client program could not be run: %1.</source>
+        <translation>無法執行用戶端程式：%1。</translation>
+    </message>
+    <message>
+        <source>Once this is fixed, start %1 again.</source>
+        <translation>解決此問題後，請再次啟動 %1。</translation>
+    </message>
 </context>
 </TS>

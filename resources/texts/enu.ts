@@ -47,5 +47,33 @@
         <source>The client program could not be run.</source>
         <translation>The client program could not be run.</translation>
     </message>
+    <message>
+        <source>The update of %1 could not be installed; the current version keeps running.</source>
+        <translation>The update of %1 could not be installed; the current version keeps running.</translation>
+    </message>
+    <message>
+        <source>There is not enough disk space in %1: %2 is needed, %3 is free.</source>
+        <translation>There is not enough disk space in %1: %2 is needed, %3 is free.</translation>
+    </message>
+    <message>
+        <source>The folder %1 cannot be written to.</source>
+        <translation>The folder %1 cannot be written to.</translation>
+    </message>
+    <message>
+        <source>No log could be written; the details went to standard error (run brenthor-loxen in a terminal to see them).</source>
+        <translation>No log could be written; the details went to standard error (run brenthor-loxen in a terminal to see them).</translation>
+    </message>
+    <message>
+        <source>Programs cannot be run from %1: its file system is mounted noexec.</source>
+        <translation>Programs cannot be run from %1: its file system is mounted noexec.</translation>
+    </message>
+    <message>
+        <source>The client program could not be run: %1.</source>
+        <translation>The client program could not be run: %1.</translation>
+    </message>
+    <message>
+        <source>Once this is fixed, start %1 again.</source>
+        <translation>Once this is fixed, start %1 again.</translation>
+    </message>
 </context>
 </TS>

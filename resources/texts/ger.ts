@@ -47,5 +47,33 @@
         <source>The client program could not be run.</source>
         <translation>Das Client-Programm konnte nicht ausgeführt werden.</translation>
     </message>
+    <message>
+        <source>The update of %1 could not be installed; the current version keeps running.</source>
+        <translation>Das Update von %1 konnte nicht installiert werden; die aktuelle Version läuft weiter.</translation>
+    </message>
+    <message>
+        <source>There is not enough disk space in %1: %2 is needed, %3 is free.</source>
+        <translation>In %1 ist nicht genügend Speicherplatz vorhanden: %2 werden benötigt, %3 sind frei.</translation>
+    </message>
+    <message>
+        <source>The folder %1 cannot be written to.</source>
+        <translation>In den Ordner %1 kann nicht geschrieben werden.</translation>
+    </message>
+    <message>
+        <source>No log could be written; the details went to standard error (run brenthor-loxen in a terminal to see them).</source>
+        <translation>Es konnte kein Protokoll geschrieben werden; die Einzelheiten gingen an die Standardfehlerausgabe (starten Sie brenthor-loxen in einem Terminal, um sie zu sehen).</translation>
+    </message>
+    <message>
+        <source>Programs cannot be run from %1: its file system is mounted noexec.</source>
+        <translation>Aus %1 können keine Programme ausgeführt werden: Das Dateisystem ist mit noexec eingehängt.</translation>
+    </message>
+    <message>
+        <source>The client program could not be run: %1.</source>
+        <translation>Das Client-Programm konnte nicht ausgeführt werden: %1.</translation>
+    </message>
+    <message>
+        <source>Once this is fixed, start %1 again.</source>
+        <translation>Starten Sie %1 erneut, sobald das Problem behoben ist.</translation>
+    </message>
 </context>
 </TS>

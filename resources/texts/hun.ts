@@ -47,5 +47,33 @@
         <source>The client program could not be run.</source>
         <translation>Az ügyfélprogramot nem sikerült futtatni.</translation>
     </message>
+    <message>
+        <source>The update of %1 could not be installed; the current version keeps running.</source>
+        <translation>A(z) %1 frissítését nem sikerült telepíteni; a jelenlegi verzió tovább fut.</translation>
+    </message>
+    <message>
+        <source>There is not enough disk space in %1: %2 is needed, %3 is free.</source>
+        <translation>Nincs elég lemezterület itt: %1. Szükséges: %2, szabad: %3.</translation>
+    </message>
+    <message>
+        <source>The folder %1 cannot be written to.</source>
+        <translation>A(z) %1 mappába nem lehet írni.</translation>
+    </message>
+    <message>
+        <source>No log could be written; the details went to standard error (run brenthor-loxen in a terminal to see them).</source>
+        <translation>Nem sikerült naplót írni; a részletek a szabványos hibakimenetre kerültek (futtassa a brenthor-loxen parancsot egy terminálban a megtekintésükhöz).</translation>
+    </message>
+    <message>
+        <source>Programs cannot be run from %1: its file system is mounted noexec.</source>
+        <translation>Innen nem lehet programot futtatni: %1. A fájlrendszere noexec kapcsolóval van csatolva.</translation>
+    </message>
+    <message>
+        <source>The client program could not be run: %1.</source>
+        <translation>A kliensprogramot nem sikerült futtatni: %1.</translation>
+    </message>
+    <message>
+        <source>Once this is fixed, start %1 again.</source>
+        <translation>A hiba elhárítása után indítsa újra a(z) %1 alkalmazást.</translation>
+    </message>
 </context>
 </TS>

@@ -47,5 +47,33 @@
         <source>The client program could not be run.</source>
         <translation>クライアント プログラムを実行できませんでした。</translation>
     </message>
+    <message>
+        <source>The update of %1 could not be installed; the current version keeps running.</source>
+        <translation>%1 の更新をインストールできませんでした。現在のバージョンが引き続き動作します。</translation>
+    </message>
+    <message>
+        <source>There is not enough disk space in %1: %2 is needed, %3 is free.</source>
+        <translation>%1 のディスク容量が不足しています。必要: %2、空き: %3。</translation>
+    </message>
+    <message>
+        <source>The folder %1 cannot be written to.</source>
+        <translation>フォルダー %1 に書き込めません。</translation>
+    </message>
+    <message>
+        <source>No log could be written; the details went to standard error (run brenthor-loxen in a terminal to see them).</source>
+        <translation>ログを書き込めませんでした。詳細は標準エラー出力に送られました (確認するには端末で brenthor-loxen を実行してください)。</translation>
+    </message>
+    <message>
+        <source>Programs cannot be run from %1: its file system is mounted noexec.</source>
+        <translation>%1 からはプログラムを実行できません。ファイル システムが noexec でマウントされています。</translation>
+    </message>
+    <message>
+        <source>The client program could not be run: %1.</source>
+        <translation>クライアント プログラムを実行できませんでした: %1。</translation>
+    </message>
+    <message>
+        <source>Once this is fixed, start %1 again.</source>
+        <translation>問題を解決したら、%1 をもう一度起動してください。</translation>
+    </message>
 </context>
 </TS>

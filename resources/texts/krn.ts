@@ -47,5 +47,33 @@
         <source>The client program could not be run.</source>
         <translation>클라이언트 프로그램을 실행할 수 없습니다.</translation>
     </message>
+    <message>
+        <source>The update of %1 could not be installed; the current version keeps running.</source>
+        <translation>%1 업데이트를 설치할 수 없습니다. 현재 버전이 계속 실행됩니다.</translation>
+    </message>
+    <message>
+        <source>There is not enough disk space in %1: %2 is needed, %3 is free.</source>
+        <translation>%1에 디스크 공간이 부족합니다. 필요: %2, 사용 가능: %3.</translation>
+    </message>
+    <message>
+        <source>The folder %1 cannot be written to.</source>
+        <translation>%1 폴더에 쓸 수 없습니다.</translation>
+    </message>
+    <message>
+        <source>No log could be written; the details went to standard error (run brenthor-loxen in a terminal to see them).</source>
+        <translation>로그를 기록할 수 없습니다. 자세한 내용은 표준 오류로 출력되었습니다(터미널에서 brenthor-loxen을 실행하면 볼 수 있습니다).</translation>
+    </message>
+    <message>
+        <source>Programs cannot be run from %1: its file system is mounted noexec.</source>
+        <translation>%1에서 프로그램을 실행할 수 없습니다. 파일 시스템이 noexec로 마운트되어 있습니다.</translation>
+    </message>
+    <message>
+        <source>The client program could not be run: %1.</source>
+        <translation>클라이언트 프로그램을 실행할 수 없습니다: %1.</translation>
+    </message>
+    <message>
+        <source>Once this is fixed, start %1 again.</source>
+        <translation>문제를 해결한 후 %1을(를) 다시 시작하십시오.</translation>
+    </message>
 </context>
 </TS>

@@ -47,5 +47,33 @@
         <source>The client program could not be run.</source>
         <translation>Klientprogrammet kunne ikke kjøres.</translation>
     </message>
+    <message>
+        <source>The update of %1 could not be installed; the current version keeps running.</source>
+        <translation>Oppdateringen av %1 kunne ikke installeres; gjeldende versjon kjører videre.</translation>
+    </message>
+    <message>
+        <source>There is not enough disk space in %1: %2 is needed, %3 is free.</source>
+        <translation>Det er ikke nok diskplass i %1: %2 trengs, %3 er ledig.</translation>
+    </message>
+    <message>
+        <source>The folder %1 cannot be written to.</source>
+        <translation>Kan ikke skrive til mappen %1.</translation>
+    </message>
+    <message>
+        <source>No log could be written; the details went to standard error (run brenthor-loxen in a terminal to see them).</source>
+        <translation>Kunne ikke skrive logg; detaljene gikk til standard feil (kjør brenthor-loxen i en terminal for å se dem).</translation>
+    </message>
+    <message>
+        <source>Programs cannot be run from %1: its file system is mounted noexec.</source>
+        <translation>Programmer kan ikke kjøres fra %1: filsystemet er montert med noexec.</translation>
+    </message>
+    <message>
+        <source>The client program could not be run: %1.</source>
+        <translation>Klientprogrammet kunne ikke kjøres: %1.</translation>
+    </message>
+    <message>
+        <source>Once this is fixed, start %1 again.</source>
+        <translation>Start %1 på nytt når dette er rettet.</translation>
+    </message>
 </context>
 </TS>

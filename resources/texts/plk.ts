@@ -47,5 +47,33 @@
         <source>The client program could not be run.</source>
         <translation>Nie można uruchomić programu klienta.</translation>
     </message>
+    <message>
+        <source>The update of %1 could not be installed; the current version keeps running.</source>
+        <translation>Nie można zainstalować aktualizacji aplikacji %1; bieżąca wersja nadal działa.</translation>
+    </message>
+    <message>
+        <source>There is not enough disk space in %1: %2 is needed, %3 is free.</source>
+        <translation>Za mało miejsca na dysku w %1: potrzeba %2, wolne %3.</translation>
+    </message>
+    <message>
+        <source>The folder %1 cannot be written to.</source>
+        <translation>Nie można zapisywać w folderze %1.</translation>
+    </message>
+    <message>
+        <source>No log could be written; the details went to standard error (run brenthor-loxen in a terminal to see them).</source>
+        <translation>Nie można zapisać dziennika; szczegóły trafiły na standardowe wyjście błędów (uruchom brenthor-loxen w terminalu, aby je zobaczyć).</translation>
+    </message>
+    <message>
+        <source>Programs cannot be run from %1: its file system is mounted noexec.</source>
+        <translation>Nie można uruchamiać programów z %1: system plików jest zamontowany z opcją noexec.</translation>
+    </message>
+    <message>
+        <source>The client program could not be run: %1.</source>
+        <translation>Nie można uruchomić programu klienta: %1.</translation>
+    </message>
+    <message>
+        <source>Once this is fixed, start %1 again.</source>
+        <translation>Po usunięciu problemu uruchom ponownie aplikację %1.</translation>
+    </message>
 </context>
 </TS>

@@ -47,5 +47,33 @@
         <source>The client program could not be run.</source>
         <translation>Não foi possível executar o programa cliente.</translation>
     </message>
+    <message>
+        <source>The update of %1 could not be installed; the current version keeps running.</source>
+        <translation>Não foi possível instalar a atualização do %1; a versão atual continua em execução.</translation>
+    </message>
+    <message>
+        <source>There is not enough disk space in %1: %2 is needed, %3 is free.</source>
+        <translation>Não há espaço em disco suficiente em %1: são necessários %2, há %3 livres.</translation>
+    </message>
+    <message>
+        <source>The folder %1 cannot be written to.</source>
+        <translation>Não é possível gravar na pasta %1.</translation>
+    </message>
+    <message>
+        <source>No log could be written; the details went to standard error (run brenthor-loxen in a terminal to see them).</source>
+        <translation>Não foi possível gravar o log; os detalhes foram para a saída de erro padrão (execute brenthor-loxen em um terminal para vê-los).</translation>
+    </message>
+    <message>
+        <source>Programs cannot be run from %1: its file system is mounted noexec.</source>
+        <translation>Não é possível executar programas a partir de %1: o sistema de arquivos está montado com noexec.</translation>
+    </message>
+    <message>
+        <source>The client program could not be run: %1.</source>
+        <translation>Não foi possível executar o programa cliente: %1.</translation>
+    </message>
+    <message>
+        <source>Once this is fixed, start %1 again.</source>
+        <translation>Depois de corrigir isso, inicie o %1 novamente.</translation>
+    </message>
 </context>
 </TS>

@@ -47,5 +47,33 @@
         <source>The client program could not be run.</source>
         <translation>Não foi possível executar o programa cliente.</translation>
     </message>
+    <message>
+        <source>The update of %1 could not be installed; the current version keeps running.</source>
+        <translation>Não foi possível instalar a atualização de %1; a versão atual continua em execução.</translation>
+    </message>
+    <message>
+        <source>There is not enough disk space in %1: %2 is needed, %3 is free.</source>
+        <translation>Não existe espaço em disco suficiente em %1: são necessários %2, estão livres %3.</translation>
+    </message>
+    <message>
+        <source>The folder %1 cannot be written to.</source>
+        <translation>Não é possível escrever na pasta %1.</translation>
+    </message>
+    <message>
+        <source>No log could be written; the details went to standard error (run brenthor-loxen in a terminal to see them).</source>
+        <translation>Não foi possível escrever o registo; os detalhes foram para a saída de erro padrão (execute brenthor-loxen num terminal para os ver).</translation>
+    </message>
+    <message>
+        <source>Programs cannot be run from %1: its file system is mounted noexec.</source>
+        <translation>Não é possível executar programas a partir de %1: o sistema de ficheiros está montado com noexec.</translation>
+    </message>
+    <message>
+        <source>The client program could not be run: %1.</source>
+        <translation>Não foi possível executar o programa cliente: %1.</translation>
+    </message>
+    <message>
+        <source>Once this is fixed, start %1 again.</source>
+        <translation>Depois de corrigir isto, inicie %1 novamente.</translation>
+    </message>
 </context>
 </TS>

@@ -47,5 +47,33 @@
         <source>The client program could not be run.</source>
         <translation>Не удалось запустить клиентскую программу.</translation>
     </message>
+    <message>
+        <source>The update of %1 could not be installed; the current version keeps running.</source>
+        <translation>Не удалось установить обновление %1; текущая версия продолжает работать.</translation>
+    </message>
+    <message>
+        <source>There is not enough disk space in %1: %2 is needed, %3 is free.</source>
+        <translation>Недостаточно места на диске в %1: нужно %2, свободно %3.</translation>
+    </message>
+    <message>
+        <source>The folder %1 cannot be written to.</source>
+        <translation>Невозможно записать в папку %1.</translation>
+    </message>
+    <message>
+        <source>No log could be written; the details went to standard error (run brenthor-loxen in a terminal to see them).</source>
+        <translation>Не удалось записать журнал; подробности выведены в стандартный поток ошибок (запустите brenthor-loxen в терминале, чтобы их увидеть).</translation>
+    </message>
+    <message>
+        <source>Programs cannot be run from %1: its file system is mounted noexec.</source>
+        <translation>Запуск программ из %1 невозможен: файловая система смонтирована с параметром noexec.</translation>
+    </message>
+    <message>
+        <source>The client program could not be run: %1.</source>
+        <translation>Не удалось запустить клиентскую программу: %1.</translation>
+    </message>
+    <message>
+        <source>Once this is fixed, start %1 again.</source>
+        <translation>После устранения проблемы запустите %1 снова.</translation>
+    </message>
 </context>
 </TS>

@@ -47,5 +47,33 @@
         <source>The client program could not be run.</source>
         <translation>Klientprogrammet kunde inte köras.</translation>
     </message>
+    <message>
+        <source>The update of %1 could not be installed; the current version keeps running.</source>
+        <translation>Uppdateringen av %1 kunde inte installeras; den aktuella versionen fortsätter att köras.</translation>
+    </message>
+    <message>
+        <source>There is not enough disk space in %1: %2 is needed, %3 is free.</source>
+        <translation>Det finns inte tillräckligt med diskutrymme i %1: %2 behövs, %3 är ledigt.</translation>
+    </message>
+    <message>
+        <source>The folder %1 cannot be written to.</source>
+        <translation>Det går inte att skriva till mappen %1.</translation>
+    </message>
+    <message>
+        <source>No log could be written; the details went to standard error (run brenthor-loxen in a terminal to see them).</source>
+        <translation>Ingen logg kunde skrivas; detaljerna gick till standardfel (kör brenthor-loxen i en terminal för att se dem).</translation>
+    </message>
+    <message>
+        <source>Programs cannot be run from %1: its file system is mounted noexec.</source>
+        <translation>Program kan inte köras från %1: filsystemet är monterat med noexec.</translation>
+    </message>
+    <message>
+        <source>The client program could not be run: %1.</source>
+        <translation>Klientprogrammet kunde inte köras: %1.</translation>
+    </message>
+    <message>
+        <source>Once this is fixed, start %1 again.</source>
+        <translation>Starta %1 igen när detta är åtgärdat.</translation>
+    </message>
 </context>
 </TS>

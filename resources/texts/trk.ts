@@ -47,5 +47,33 @@
         <source>The client program could not be run.</source>
         <translation>İstemci programı çalıştırılamadı.</translation>
     </message>
+    <message>
+        <source>The update of %1 could not be installed; the current version keeps running.</source>
+        <translation>%1 güncellemesi yüklenemedi; geçerli sürüm çalışmaya devam ediyor.</translation>
+    </message>
+    <message>
+        <source>There is not enough disk space in %1: %2 is needed, %3 is free.</source>
+        <translation>%1 içinde yeterli disk alanı yok: %2 gerekli, %3 boş.</translation>
+    </message>
+    <message>
+        <source>The folder %1 cannot be written to.</source>
+        <translation>%1 klasörüne yazılamıyor.</translation>
+    </message>
+    <message>
+        <source>No log could be written; the details went to standard error (run brenthor-loxen in a terminal to see them).</source>
+        <translation>Günlük yazılamadı; ayrıntılar standart hata çıkışına gitti (görmek için brenthor-loxen komutunu bir terminalde çalıştırın).</translation>
+    </message>
+    <message>
+        <source>Programs cannot be run from %1: its file system is mounted noexec.</source>
+        <translation>%1 konumundan program çalıştırılamıyor: dosya sistemi noexec ile bağlanmış.</translation>
+    </message>
+    <message>
+        <source>The client program could not be run: %1.</source>
+        <translation>İstemci programı çalıştırılamadı: %1.</translation>
+    </message>
+    <message>
+        <source>Once this is fixed, start %1 again.</source>
+        <translation>Sorun giderildikten sonra %1 uygulamasını yeniden başlatın.</translation>
+    </message>
 </context>
 </TS>

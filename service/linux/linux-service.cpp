@@ -1,19 +1,23 @@
 #include "service/linux/linux-service.h"
 
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/statvfs.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
-#include <QProcess>
-#include <QString>
-#include <QStringList>
 #include <cctype>
 #include <cerrno>
 #include <chrono>
 #include <climits>
+#include <cstring>
 #include <string>
 
+#include "common/file-op.h"
 #include "common/log.h"
 #include "service/linux/client-stop.h"
 #include "service/registry-path.h"
+#include "service/space-check.h"
 #include "service/version-file.h"
 
 namespace {
@@ -21,6 +25,32 @@ namespace {
 // The log says why; the launcher tells the user (desktop notice, or standard error).
 void ReportNoClient(const char *why) {
     LOX_LOG(ERROR, "service_debug", "linux/linux-service", "not starting the client: %s", why);
+}
+
+// Runs `script start` with the launcher's environment and output, and no input. The exit
+// status; -1 when it was killed; -2 when it could not be started, with the system's reason in
+// start_error.
+int RunStartScript(const ustring &script, int &start_error) {
+    posix_spawn_file_actions_t actions;
+    ::posix_spawn_file_actions_init(&actions);
+    ::posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
+    char *const argv[] = {const_cast<char *>(script.c_str()), const_cast<char *>("start"), nullptr};
+    pid_t pid = 0;
+    start_error = ::posix_spawn(&pid, script.c_str(), &actions, nullptr, argv, environ);
+    ::posix_spawn_file_actions_destroy(&actions);
+    if (start_error != 0)
+        return -2;
+    int status = 0;
+    while (::waitpid(pid, &status, 0) < 0) {
+        if (errno != EINTR)
+            return -1;
+    }
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+bool IsNoExec(const ustring &path) {
+    struct statvfs fs;
+    return ::statvfs(path.c_str(), &fs) == 0 && (fs.f_flag & ST_NOEXEC) != 0;
 }
 
 }  // namespace
@@ -41,6 +71,14 @@ void LinuxService::StopService() {
 }
 
 int LinuxService::HandlePackageUpgrade() {
+    problem_detail = ProblemDetail();
+    install_problem = ClientProblem::None;
+    // Checked before the client is stopped: a copy that cannot fit must cost the user nothing.
+    if (CheckSpaceForCopy(PackageFilePath(), RegistryPath("user_brenthor_loxen_path"),
+                          problem_detail) != 0) {
+        install_problem = client_problem = ClientProblem::NoDiskSpace;
+        return -1;
+    }
     if (PerUserBinPathExist()) {
         LOX_LOG(DEBUG, "service_debug", "linux/linux-service", "local appdata exist");
         StopService();
@@ -48,9 +86,14 @@ int LinuxService::HandlePackageUpgrade() {
     extract_error = -1;
     const int ret = PrepareUserEnv();
     const int error_number = errno;
-    if (ret != 0)
-        client_problem =
-            InstallProblem(extract_error >= 0 ? extract_error : error_number, extract_error >= 0);
+    if (ret == 0)
+        return 0;
+    install_problem = client_problem =
+        InstallProblem(extract_error >= 0 ? extract_error : error_number, extract_error >= 0);
+    // The figures said it would fit: they would only confuse.
+    problem_detail.needed = problem_detail.available = 0;
+    if (install_problem == ClientProblem::CannotWrite)
+        problem_detail.folder = ExistingFolderOf(FSParentPath(app_path)).c_str();
     return ret;
 }
 
@@ -127,13 +170,26 @@ int LinuxService::LaunchPerUserBin() {
     // Program and argument apart: a home directory with a space must not split the path.
     const ustring script = app_path + "/package/start-stop";
     const auto start = std::chrono::steady_clock::now();
-    const int status =
-        QProcess::execute(QString::fromUtf8(script.c_str()), QStringList{QStringLiteral("start")});
+    int start_error = 0;
+    const int status = RunStartScript(script, start_error);
     const std::chrono::duration<double> took = std::chrono::steady_clock::now() - start;
-    // QProcess gives -2 for a script that could not be started, -1 for one that crashed.
-    LOX_LOG(INFO, "service_debug", "linux/linux-service",
-            "start script '%s' ended with status %d after %.2f s", script.c_str(), status,
-            took.count());
+    if (status == -2) {
+        const bool noexec = IsNoExec(script);
+        LOX_LOG(
+            ERROR, "service_debug", "linux/linux-service",
+            "start script '%s' could not be started: %s (errno %d)%s", script.c_str(),
+            std::strerror(start_error), start_error,
+            noexec ? "; its file system is mounted noexec, which forbids running programs" : "");
+        if (client_problem == ClientProblem::None) {
+            problem_detail.start_error = start_error;
+            problem_detail.noexec = noexec;
+            problem_detail.folder = app_path.c_str();
+        }
+    } else {
+        LOX_LOG(INFO, "service_debug", "linux/linux-service",
+                "start script '%s' ended with status %d after %.2f s", script.c_str(), status,
+                took.count());
+    }
     if (status == 0)
         client_problem = ClientProblem::None;
     else if (client_problem == ClientProblem::None)

@@ -1,4 +1,6 @@
-// The per-user tree on a small file system that the new package does not fit. The old
+// The per-user tree on a small file system that the new package does not fit although the space
+// check let it through: its files outnumber the free inodes, so the extraction runs out of room
+// half way (a copy whose bytes do not fit never starts, see the desktop notice test). The old
 // installation must come through intact and start; with no old installation no partial tree
 // may stay. Needs root to mount a size-limited tmpfs on the per-user tree.
 #include <gtest/gtest.h>
@@ -22,8 +24,8 @@ namespace {
 
 const char kOldBuild[] = "120";
 const char kNewBuild[] = "121";
-// 2 MiB: room for 512 pages, so about 500 filler files of 4 KiB.
-const char kMountOptions[] = "size=2m,mode=0755";
+// Bytes for 2000 filler files of 4 KiB, inodes for about 400.
+const char kMountOptions[] = "size=8m,nr_inodes=400,mode=0755";
 
 // A tmpfs mounted on dir for the life of the object.
 class TmpfsMount {
@@ -138,11 +140,13 @@ TEST_P(DiskFullUpgradeTest, OldInstallationSurvivesIntactAndStarts) {
     EXPECT_EQ(Outside(), outside);
     ExpectReported(run, box.Log().substr(log_before),
                    "): Failed to extract package, rollback to old installation\n");
-    EXPECT_EQ(run.err.find("could not be"), std::string::npos) << "the old client runs: no notice";
+    EXPECT_NE(run.err.find("the current version keeps running.\nThere is not enough disk space.\n"),
+              std::string::npos)
+        << run.err;
 }
 
 INSTANTIATE_TEST_SUITE_P(Packages, DiskFullUpgradeTest,
-                         ::testing::Values(Sizes{"PackageLargerThanTheDisk", 0, 1000},
+                         ::testing::Values(Sizes{"MoreFilesThanTheDiskHolds", 0, 1000},
                                            Sizes{"RoomForOneCopyOnly", 300, 300}),
                          [](const ::testing::TestParamInfo<Sizes> &info) {
                              return std::string(info.param.name);

@@ -157,6 +157,9 @@ TEST_F(LauncherRunTest, SecondInstanceReturnsAtOnceWhileTheFirstRuns) {
     const auto returned = LinesWith(log, "app has already launched, return");
     ASSERT_EQ(returned.size(), 1u) << log;
     EXPECT_NE(returned[0].find(" [DEBUG] main("), std::string::npos);
+    const auto told = LinesWith(log, "another launcher is already working on this home");
+    ASSERT_EQ(told.size(), 1u) << log;
+    EXPECT_NE(told[0].find(" [INFO] main("), std::string::npos);
     EXPECT_EQ(CountOf(log, "): running\n"), 1) << "the service ran more than once";
     EXPECT_EQ(CountOf(log, "): done\n"), 1);
 }
@@ -235,9 +238,10 @@ TEST_F(LauncherRunTest, AtLevelSevenTheRegistryAndTheWorkerStepsAreLogged) {
 
 // The installed levels: an upgrade tells its story step by step, an up-to-date run in a few lines.
 TEST_F(LauncherRunTest, AtTheInstalledLevelsEachRunTellsItsStory) {
-    box.MakePackage("120");
-    ASSERT_EQ(box.Run().status, 0);
-    ASSERT_TRUE(WaitFor([&] { return ClientRunning(); }));
+    ASSERT_TRUE(box.InstallRunningClient("120"));
+    const std::string install = box.Log();
+    EXPECT_EQ(CountOf(install, "run ended: installed, client started, "), 1) << install;
+    EXPECT_EQ(CountOf(install, "removing aged app folder"), 0) << install;
     const std::string old_client = std::to_string(box.PidFromFile());
     box.MakePackage("121");
     size_t before = box.Log().size();
@@ -257,6 +261,8 @@ TEST_F(LauncherRunTest, AtTheInstalledLevelsEachRunTellsItsStory) {
                       "\\d+\\.\\d\\d s\n")})
         EXPECT_TRUE(std::regex_search(upgrade, std::regex(" \\[INFO\\] .*" + story)))
             << story << upgrade;
+    // Stopping this client takes a second: the dialog is shown, and the log says so in order.
+    EXPECT_LT(upgrade.find("progress dialog shown"), upgrade.find("run ended: ")) << upgrade;
 
     before = box.Log().size();
     ASSERT_EQ(box.Run().status, 0);

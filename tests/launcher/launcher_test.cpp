@@ -13,6 +13,8 @@
 #include <QTest>
 #include <QTimer>
 #include <atomic>
+#include <chrono>
+#include <thread>
 
 #include "common/log.h"
 #include "telk/dpiinfo.h"
@@ -26,10 +28,16 @@ namespace {
 const QString kInitializing = "Brenthor Loxen Client is initializing...";
 const QString kReady = "Brenthor Loxen Client is ready.";
 
+// Longer than the launcher holds the dialog back at the start of a replacement.
+void OutlastTheShowDelay() {
+    std::this_thread::sleep_for(std::chrono::milliseconds(1000));
+}
+
 // Notes what the dialog looked like whenever it was shown or hidden.
 class DialogWatch : public QObject {
 public:
     int shows = 0;
+    int maximum_at_show = -1;  // 0: a busy bar
     int hides = 0;
     QString label_at_hide;
     int value_at_hide = -1;
@@ -38,8 +46,10 @@ public:
         auto *dialog = qobject_cast<QProgressDialog *>(watched);  // null while it is destroyed
         if (dialog == nullptr)
             return false;
-        if (event->type() == QEvent::Show)
+        if (event->type() == QEvent::Show) {
             ++shows;
+            maximum_at_show = dialog->maximum();
+        }
         if (event->type() == QEvent::Hide) {
             ++hides;
             label_at_hide = dialog->labelText();
@@ -168,6 +178,7 @@ TEST_F(LauncherTest, UpdateProgressShowsTruncatedPercentage) {
 TEST_F(LauncherTest, UpgradeRunsServiceInOrderShowsDialogAndEndsReady) {
     service->need_upgrade = true;
     service->during_upgrade = [] {
+        OutlastTheShowDelay();
         Notify_Adapter::GetInstance()->UpdateDialogText("unpacking");
         Notify_Adapter::GetInstance()->UpdateProgress(3, 1);
         Notify_Adapter::GetInstance()->UpdateProgress(3, 2);
@@ -194,6 +205,7 @@ TEST_F(LauncherTest, UpgradeRunsServiceInOrderShowsDialogAndEndsReady) {
     EXPECT_EQ(bar_values.at(1).at(0).toInt(), 66);
     EXPECT_EQ(bar_values.at(2).at(0).toInt(), 100);
     EXPECT_EQ(watch.shows, 1);
+    EXPECT_EQ(watch.maximum_at_show, 0) << "no busy bar before the total was known";
     EXPECT_EQ(watch.hides, 1);
     EXPECT_EQ(watch.label_at_hide, kReady) << "LaunchDone must come after the label update";
     EXPECT_EQ(watch.value_at_hide, 100);
@@ -229,6 +241,7 @@ TEST_F(LauncherTest, FailedUpgradeKeepsLastLabelLogsAndStillStartsClient) {
     service->need_upgrade = true;
     service->upgrade_status = -1;
     service->during_upgrade = [] {
+        OutlastTheShowDelay();
         Notify_Adapter::GetInstance()->UpdateDialogText("half way");
         Notify_Adapter::GetInstance()->UpdateProgress(4, 2);
     };
@@ -248,6 +261,24 @@ TEST_F(LauncherTest, FailedUpgradeKeepsLastLabelLogsAndStillStartsClient) {
     EXPECT_NE(log.find("): Failed to upgrade package\n"), std::string::npos);
     EXPECT_NE(log.find("): done\n"), std::string::npos);
     EXPECT_EQ(log.find("no need to upgrade"), std::string::npos);
+}
+
+// A window mapped for a few milliseconds is a flash: a quick replacement shows none.
+TEST_F(LauncherTest, QuickReplacementShowsNoWindowWhateverItsResult) {
+    for (int status : {0, -1}) {
+        SCOPED_TRACE(status);
+        if (status != 0) {  // the fixture made the first one
+            record = std::make_shared<ServiceRecord>();
+            service = new FakeService(record, fake.nimbrel_path());
+        }
+        service->need_upgrade = true;
+        service->upgrade_status = status;
+        watch.shows = 0;
+        auto launcher = MakeLauncher();
+        EXPECT_EQ(RunToEnd(*launcher), 0);
+        EXPECT_EQ(watch.shows, 0);
+        EXPECT_EQ(record->calls.back(), "PostUpgrade");
+    }
 }
 
 TEST_F(LauncherTest, CloseRequestAndEscapeLeaveTheDialogUpUntilTheWorkIsDone) {

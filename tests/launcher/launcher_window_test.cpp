@@ -141,6 +141,7 @@ TEST(LauncherWindowTest, CloseRequestAndEscapeDoNotEndTheRun) {
     const FakeInstall &fake = box.fake();
     const std::string gate = fake.base() + "/gate-start-stop";
     WriteFile(gate, kGateScript);
+    ASSERT_TRUE(box.InstallRunningClient("120"));  // a quick first install shows no dialog
     box.MakePackage("121", {"--filler", "1000", "--start-stop", gate});
     auto launcher = box.Spawn({{"DISPLAY", screen.display()}, {"QT_QPA_PLATFORM", "xcb"}});
 
@@ -186,6 +187,7 @@ TEST(LauncherWindowTest, UnderAWindowManagerTheDialogKeepsItsHeightAndIsRaised) 
     const FakeInstall &fake = box.fake();
     const std::string gate = fake.base() + "/gate-start-stop";
     WriteFile(gate, kGateScript);
+    ASSERT_TRUE(box.InstallRunningClient("120"));
     box.MakePackage("121", {"--start-stop", gate});
     const ChildProcess::Environment x11 = {{"DISPLAY", screen.display()},
                                            {"QT_QPA_PLATFORM", "xcb"}};

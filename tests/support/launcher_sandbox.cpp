@@ -6,6 +6,7 @@
 #include <sys/wait.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
@@ -82,6 +83,26 @@ void LauncherSandbox::SetAllLevels(int level) const {
          {"launcher_debug", "service_debug", "extractor_debug", "file_op_debug"})
         text += std::string(component) + "=" + std::to_string(level) + "\n";
     fake_.WriteLevelFile(text);
+}
+
+bool LauncherSandbox::InstallRunningClient(const std::string &build,
+                                           const ChildProcess::Environment &env) const {
+    MakePackage(build);
+    if (Run(env).status != 0)
+        return false;
+    // The sample client may end within the launcher's first look; this one takes half a second
+    // after SIGTERM. The launcher knows its client by name, hence the link.
+    EndClients();
+    const std::string dir = fake_.base() + "/slow-client/bin";
+    std::filesystem::create_directories(dir);
+    const std::string client = dir + "/cloud-loxen-ui";
+    if (::symlink("/bin/sh", client.c_str()) != 0 && errno != EEXIST)
+        return false;
+    const std::string script =
+        "echo pid=$$ >\"$0\"; trap 'sleep 0.5; exit 0' TERM; while :; do sleep 0.2; done";
+    RunShell("HOME=" + Quote(fake_.home()) + " setsid " + Quote(client) + " -c " + Quote(script) +
+             " " + Quote(fake_.pid_file()) + " </dev/null >/dev/null 2>&1 &");
+    return WaitFor([&] { return PidFromFile() > 0 && IsAlive(PidFromFile()); });
 }
 
 std::unique_ptr<ChildProcess> LauncherSandbox::Spawn(

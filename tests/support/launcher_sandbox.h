@@ -38,6 +38,11 @@ public:
     void MakePackage(const std::string &build, const std::vector<std::string> &options = {}) const;
     // Every component at this level.
     void SetAllLevels(int level) const;
+    // Installs a package of this build with a client running that takes half a second to stop:
+    // the next replacement then lasts long enough for its progress dialog to be shown. False
+    // when no client came up.
+    bool InstallRunningClient(const std::string &build,
+                              const ChildProcess::Environment &env = {}) const;
 
     // Starts the launcher offscreen with HOME set to the sandbox's home; `env` overrides.
     // `command` replaces the launcher's path (a link to it, or a program that starts it).

@@ -11,10 +11,12 @@ namespace loxtest {
 // the object dies. Mounting needs root: mounted() false means the test skips.
 class TmpfsMount {
 public:
-    explicit TmpfsMount(const std::string &dir)
+    // extra_flags: MS_NOEXEC for a file system that runs no programs.
+    explicit TmpfsMount(const std::string &dir, unsigned long extra_flags = 0)
         : dir_(dir),
-          mounted_(::geteuid() == 0 && ::mount("tmpfs", dir.c_str(), "tmpfs", MS_NOSUID | MS_NODEV,
-                                               "size=8m,mode=0755") == 0) {}
+          mounted_(::geteuid() == 0 &&
+                   ::mount("tmpfs", dir.c_str(), "tmpfs", MS_NOSUID | MS_NODEV | extra_flags,
+                           "size=8m,mode=0755") == 0) {}
     ~TmpfsMount() {
         if (mounted_)
             ::umount2(dir_.c_str(), MNT_DETACH);
