@@ -225,8 +225,10 @@ TEST_P(DesktopNoticeCaseTest, TheNoticeSaysWhatHappenedAndWhereToAct) {
     const NoticeCase &c = GetParam();
     const FakeInstall &fake = box.fake();
     const bool update = c.setup == Setup::DamagedUpdate || c.setup == Setup::FullUpdate;
-    if (c.setup != Setup::DamagedUpdate && !MountHome(c.setup == Setup::NoExecHome ? MS_NOEXEC : 0))
+    if (c.setup != Setup::DamagedUpdate &&
+        !MountHome(c.setup == Setup::NoExecHome ? MS_NOEXEC : 0)) {
         GTEST_SKIP() << "cannot mount a small tmpfs on the home (needs root)";
+    }
     if (update)
         ASSERT_TRUE(box.InstallRunningClient("120"));
     const pid_t old_client = box.PidFromFile();
