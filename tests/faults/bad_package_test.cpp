@@ -12,8 +12,8 @@
 #include <ostream>
 #include <tuple>
 
-#include "tests/faults/fault_case.h"
 #include "tests/support/archive_builder.h"
+#include "tests/support/fault_scratch.h"
 #include "tests/support/launcher_sandbox.h"
 #include "tests/support/tree_listing.h"
 
@@ -146,24 +146,13 @@ void WriteRawClientPackage(const FakeInstall &fake, const std::function<void(Raw
 
 using Tree = std::map<std::string, std::string>;
 
-mode_t CurrentUmask() {
-    const mode_t mask = ::umask(0);
-    ::umask(mask);
-    return mask;
-}
-
-std::string ModeText(int mode) {
-    char text[8];
-    std::snprintf(text, sizeof text, "%o", static_cast<unsigned>(mode) & ~CurrentUmask());
-    return text;
-}
-
 // The new client's tree with the directories and files a package added to it.
 Tree ClientTreeWith(const std::vector<std::string> &dirs,
                     const std::map<std::string, std::string> &files) {
     Tree tree = FakeInstall::ClientTree(kNewBuild);
-    for (const std::string &dir : dirs) tree[dir] = "dir " + ModeText(0755);
-    for (const auto &file : files) tree[file.first] = "file " + ModeText(0644) + " " + file.second;
+    const mode_t mask = CurrentUmask();
+    for (const std::string &dir : dirs) tree[dir] = DirEntry(0755 & ~mask);
+    for (const auto &file : files) tree[file.first] = FileEntry(0644 & ~mask, file.second);
     return tree;
 }
 
@@ -331,7 +320,7 @@ protected:
         ::chmod(Victim(fake()).c_str(), 0600);
         if (old_installation()) {
             fake().InstallClient(kOldBuild);
-            old_tree = SnapshotTree(fake().app_path());
+            old_tree = ListTree(fake().app_path());
         }
         package().write(fake());
         outside = ListTree(fake().base(), {fake().user_path()});
@@ -354,7 +343,7 @@ protected:
 
     void ExpectRefused(const std::string &log) const {
         if (old_installation()) {
-            EXPECT_EQ(SnapshotTree(fake().app_path()), old_tree);
+            EXPECT_EQ(ListTree(fake().app_path()), old_tree);
             EXPECT_EQ(StartLog(), "start\n") << "the old client was not started";
         } else {
             EXPECT_FALSE(PathExists(fake().app_path())) << "a partial tree was left";
@@ -369,7 +358,7 @@ protected:
     }
 
     void ExpectInstalled(const std::string &log) const {
-        EXPECT_EQ(SnapshotTree(fake().app_path()), package().installed(fake()));
+        EXPECT_EQ(ListTree(fake().app_path()), package().installed(fake()));
         EXPECT_EQ(StartLog(), "start\n");
         EXPECT_EQ(CountOf(log, "[ERROR]"), 0) << log;
     }

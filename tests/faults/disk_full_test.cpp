@@ -13,7 +13,7 @@
 #include <set>
 #include <sstream>
 
-#include "tests/faults/fault_case.h"
+#include "tests/support/fault_scratch.h"
 #include "tests/support/launcher_sandbox.h"
 #include "tests/support/tree_listing.h"
 
@@ -120,7 +120,7 @@ class DiskFullUpgradeTest : public DiskFullTest, public ::testing::WithParamInte
 TEST_P(DiskFullUpgradeTest, OldInstallationSurvivesIntactAndStarts) {
     MakePackage(kOldBuild, GetParam().old_filler);
     ASSERT_EQ(Run().status, 0);
-    const auto old_tree = SnapshotTree(fake().app_path());
+    const auto old_tree = ListTree(fake().app_path());
     ASSERT_EQ(old_tree, PackageTree(fake().package_path())) << "the old build does not fit";
     ASSERT_TRUE(EndClient(box));
     MakePackage(kNewBuild, GetParam().new_filler);
@@ -130,7 +130,7 @@ TEST_P(DiskFullUpgradeTest, OldInstallationSurvivesIntactAndStarts) {
     const CapturedRun run = Run();
 
     EXPECT_EQ(run.status, 0) << run.err;
-    EXPECT_TRUE(SnapshotTree(fake().app_path()) == old_tree) << "the old installation changed";
+    EXPECT_TRUE(ListTree(fake().app_path()) == old_tree) << "the old installation changed";
     // The started client writes its pid file beside the tree; it is gone once the client ends.
     EXPECT_TRUE(EndClient(box)) << "the old client was not started";
     EXPECT_EQ(UserTreeNames(),

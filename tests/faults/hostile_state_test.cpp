@@ -10,7 +10,7 @@
 #include <algorithm>
 #include <filesystem>
 
-#include "tests/faults/fault_case.h"
+#include "tests/support/fault_scratch.h"
 #include "tests/support/launcher_sandbox.h"
 #include "tests/support/tree_listing.h"
 
@@ -43,7 +43,7 @@ protected:
     }
 
     void ExpectNewInstallation(const std::string &app_path) const {
-        EXPECT_EQ(SnapshotTree(app_path), new_tree) << "not the package's tree in " << app_path;
+        EXPECT_EQ(ListTree(app_path), new_tree) << "not the package's tree in " << app_path;
     }
 
     void ExpectRanToTheEnd(const CapturedRun &run) const {
@@ -335,7 +335,7 @@ protected:
 
     // The per-user tree without what a run adds anyway: its lock, its log and the start record.
     std::map<std::string, std::string> UserTree() const {
-        auto tree = SnapshotTree(fake().user_path());
+        auto tree = ListTree(fake().user_path());
         tree.erase("launcher.lock");
         tree.erase("log");
         tree.erase("log/launcher.log");

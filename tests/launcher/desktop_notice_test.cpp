@@ -12,7 +12,8 @@
 #include <filesystem>
 #include <mutex>
 
-#include "tests/faults/fault_case.h"
+#include "tests/support/core_app.h"
+#include "tests/support/fault_scratch.h"
 
 namespace loxtest {
 namespace {
@@ -89,12 +90,7 @@ private:
 
 class DesktopNoticeTest : public ::testing::Test {
 protected:
-    static void SetUpTestSuite() {
-        static int argc = 1;
-        static char name[] = "desktop_notice_test";
-        static char *argv[] = {name, nullptr};
-        static QCoreApplication app(argc, argv);
-    }
+    static void SetUpTestSuite() { CoreApp(); }
 
     void SetUp() override {
         if (RunShell("command -v dbus-daemon >/dev/null") != 0)

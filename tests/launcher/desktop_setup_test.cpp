@@ -14,13 +14,6 @@ namespace {
 
 using Env = ChildProcess::Environment;
 
-int CountOf(const std::string &text, const std::string &needle) {
-    int count = 0;
-    for (size_t at = text.find(needle); at != std::string::npos; at = text.find(needle, at + 1))
-        ++count;
-    return count;
-}
-
 std::string PrivateDir(const std::string &path) {
     MakeDirs(path);
     ::chmod(path.c_str(), 0700);
@@ -34,7 +27,7 @@ std::string VariableOf(pid_t pid, const std::string &name) {
     return at == std::string::npos ? "" : all.substr(at + 1, all.find('\0', at + 1) - at - 1);
 }
 
-void ExpectInstalledAndStarted(const LauncherSandbox &box, const LauncherRun &run) {
+void ExpectInstalledAndStarted(const LauncherSandbox &box, const CapturedRun &run) {
     EXPECT_EQ(run.status, 0) << run.out;
     EXPECT_EQ(ReadFile(box.fake().source_info()), ReadFile(box.fake().target_info()));
     EXPECT_TRUE(WaitFor([&] { return !box.ClientPids().empty(); })) << "no client started";
@@ -52,10 +45,10 @@ TEST_F(DesktopSetupTest, StartedThroughALinkOrByNameTheTreeIsTheResolvedOne) {
     ASSERT_EQ(::symlink(box.launcher().c_str(), link.c_str()), 0);
     const std::string lib_line = "lib path = '" + fake().root() + "/lib/plugins'\n";
 
-    LauncherRun through_link = box.Run({}, {link});
+    CapturedRun through_link = box.Run({}, {link});
     ExpectInstalledAndStarted(box, through_link);
     EXPECT_EQ(through_link.out, lib_line);
-    LauncherRun by_name = box.Run({{"PATH", fake().root() + "/bin:/usr/bin:/bin"}},
+    CapturedRun by_name = box.Run({{"PATH", fake().root() + "/bin:/usr/bin:/bin"}},
                                   {"/usr/bin/env", "loxen-launcher"});
     EXPECT_EQ(by_name.status, 0);
     EXPECT_EQ(by_name.out, lib_line);
@@ -109,15 +102,15 @@ TEST_F(DesktopSetupTest, LinkedPerUserRootIsKeptAndALinkedAppLeavesItsTargetAlon
     EXPECT_TRUE(std::filesystem::is_symlink(fake().user_path()));
     EXPECT_TRUE(std::filesystem::is_directory(moved + "/BrenthorLoxen.app/bin"));
 
-    box.EndClients();
+    EndClient(box, 0);
     std::filesystem::remove_all(fake().app_path());
     const std::string outside = fake().base() + "/outside-app";
     MakeDirs(outside);
     ASSERT_EQ(::symlink(outside.c_str(), fake().app_path().c_str()), 0);
     fake().InstallClient("120");
-    const auto before = SnapshotTree(outside);
+    const auto before = ListTree(outside);
     ExpectInstalledAndStarted(box, box.Run());
-    EXPECT_EQ(SnapshotTree(outside), before);
+    EXPECT_EQ(ListTree(outside), before);
 }
 
 TEST_F(DesktopSetupTest, CLocaleInstallsUtf8NamesByteForByte) {
@@ -129,7 +122,7 @@ TEST_F(DesktopSetupTest, CLocaleInstallsUtf8NamesByteForByte) {
     fake().WritePackage("121", {{name, "bytes"}});
     std::setlocale(LC_CTYPE, "C");
 
-    LauncherRun run = box.Run({{"LANG", std::nullopt},
+    CapturedRun run = box.Run({{"LANG", std::nullopt},
                                {"LC_ALL", std::nullopt},
                                {"LC_CTYPE", std::nullopt},
                                {"LANGUAGE", std::nullopt}});

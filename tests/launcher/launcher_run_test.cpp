@@ -17,13 +17,6 @@ const char kGateScript[] =
     "for _ in $(seq 1 600); do [ -e \"$HOME/release\" ] && exit 0; sleep 0.1; done\n"
     "exit 1\n";
 
-int CountOf(const std::string &text, const std::string &needle) {
-    int count = 0;
-    for (size_t at = text.find(needle); at != std::string::npos; at = text.find(needle, at + 1))
-        ++count;
-    return count;
-}
-
 std::vector<std::string> LinesWith(const std::string &text, const std::string &needle) {
     std::vector<std::string> lines;
     std::istringstream stream(text);
@@ -48,7 +41,7 @@ protected:
 TEST_F(LauncherRunTest, FirstRunInstallsThePackageAndStartsTheClient) {
     box.MakePackage("121");
 
-    LauncherRun run = box.Run();
+    CapturedRun run = box.Run();
 
     EXPECT_EQ(run.status, 0);
     EXPECT_EQ(run.out, "lib path = '" + fake().root() + "/lib/plugins'\n");
@@ -65,12 +58,12 @@ TEST_F(LauncherRunTest, UpToDateRunLeavesTheCopyAndRunsTheStartScript) {
     box.SetAllLevels(7);
     fake().WritePackage("121");
     fake().InstallClient("121");
-    const auto before = SnapshotTree(fake().app_path());
+    const auto before = ListTree(fake().app_path());
 
-    LauncherRun run = box.Run();
+    CapturedRun run = box.Run();
 
     EXPECT_EQ(run.status, 0);
-    EXPECT_EQ(SnapshotTree(fake().app_path()), before);
+    EXPECT_EQ(ListTree(fake().app_path()), before);
     EXPECT_EQ(ReadFile(fake().start_log()), "start\n");
     const std::string log = box.Log();
     EXPECT_EQ(CountOf(log, "): no need to upgrade\n"), 1);
@@ -99,7 +92,7 @@ TEST_F(LauncherRunTest, OlderPerUserCopyIsReplacedWhole) {
     fake().InstallClient("120");
     WriteFile(fake().app_path() + "/share/only-in-120.txt", "old");
 
-    LauncherRun run = box.Run();
+    CapturedRun run = box.Run();
 
     EXPECT_EQ(run.status, 0);
     EXPECT_EQ(ReadFile(fake().source_info()), FakeInstall::InfoText("121"));
@@ -113,7 +106,7 @@ TEST_F(LauncherRunTest, MissingClientExecutableIsInstalledAgain) {
     fake().InstallClient("121");
     std::filesystem::remove(fake().ui_path());
 
-    LauncherRun run = box.Run();
+    CapturedRun run = box.Run();
 
     EXPECT_EQ(run.status, 0);
     ASSERT_TRUE(PathExists(fake().ui_path()));
@@ -125,12 +118,12 @@ TEST_F(LauncherRunTest, CorruptPackageLeavesTheOldCopyByteForByte) {
     box.MakePackage("121", {"--filler", "200"});
     const auto size = std::filesystem::file_size(fake().package_path());
     std::filesystem::resize_file(fake().package_path(), size / 2);
-    const auto before = SnapshotTree(fake().app_path());
+    const auto before = ListTree(fake().app_path());
 
-    LauncherRun run = box.Run();
+    CapturedRun run = box.Run();
 
     EXPECT_EQ(run.status, 0);
-    EXPECT_EQ(SnapshotTree(fake().app_path()), before);
+    EXPECT_EQ(ListTree(fake().app_path()), before);
     EXPECT_FALSE(PathExists(fake().app_path() + "_tmp"));
     const auto errors = LinesWith(box.Log(), "): Failed to upgrade package");
     ASSERT_EQ(errors.size(), 1u) << box.Log();
@@ -147,9 +140,9 @@ TEST_F(LauncherRunTest, SecondInstanceReturnsAtOnceWhileTheFirstRuns) {
     ASSERT_TRUE(WaitFor([&] { return PathExists(fake().home() + "/started"); }))
         << "the first launcher never reached its start script";
 
-    LauncherRun second = box.Run();
+    CapturedRun second = box.Run();
     WriteFile(fake().home() + "/release", "");
-    LauncherRun first_run = LauncherSandbox::Finish(*first);
+    CapturedRun first_run = LauncherSandbox::Finish(*first);
 
     EXPECT_EQ(second.status, 0);
     EXPECT_EQ(first_run.status, 0);
@@ -168,7 +161,7 @@ TEST_F(LauncherRunTest, RunningClientIsStoppedThroughItsPidFileAndStartedAgain) 
     const pid_t old_client = box.PidFromFile();
     box.MakePackage("121");
 
-    LauncherRun run = box.Run();
+    CapturedRun run = box.Run();
 
     EXPECT_EQ(run.status, 0);
     EXPECT_FALSE(IsAlive(old_client)) << "the old client was not stopped";
@@ -185,7 +178,7 @@ TEST_F(LauncherRunTest, LegacyAppFolderGoesAndLegacyDataStays) {
     MakeDirs(fake().nimbrel_path() + "/data");
     WriteFile(fake().nimbrel_path() + "/data/notes.txt", "keep me");
 
-    LauncherRun run = box.Run();
+    CapturedRun run = box.Run();
 
     EXPECT_EQ(run.status, 0);
     EXPECT_FALSE(PathExists(fake().nimbrel_path() + "/app"));
@@ -196,7 +189,7 @@ TEST_F(LauncherRunTest, AtLevelSevenTheRegistryAndTheWorkerStepsAreLogged) {
     box.SetAllLevels(7);
     fake().WritePackage("121");
 
-    LauncherRun run = box.Run();
+    CapturedRun run = box.Run();
 
     ASSERT_EQ(run.status, 0);
     const std::string log = box.Log();

@@ -35,14 +35,7 @@ bool OnPath(const std::string &program) {
 
 // Output of a shell command, with DISPLAY set.
 std::string Capture(const std::string &display, const std::string &command) {
-    std::string line = "DISPLAY=" + display + " " + command + " 2>/dev/null";
-    std::unique_ptr<FILE, int (*)(FILE *)> pipe(::popen(line.c_str(), "r"), ::pclose);
-    if (!pipe)
-        return {};
-    std::string out;
-    char chunk[256];
-    while (size_t n = std::fread(chunk, 1, sizeof chunk, pipe.get())) out.append(chunk, n);
-    return out;
+    return RunCapturing("DISPLAY=" + display + " " + command + " 2>/dev/null").out;
 }
 
 // The visible window with the dialog's title, 0 when there is none.
@@ -162,7 +155,7 @@ TEST(LauncherWindowTest, CloseRequestAndEscapeDoNotEndTheRun) {
     Screenshot(screen.display(), window, "dialog.png");
 
     WriteFile(fake.home() + "/release", "");
-    LauncherRun run = LauncherSandbox::Finish(*launcher);
+    CapturedRun run = LauncherSandbox::Finish(*launcher);
     EXPECT_EQ(run.status, 0);
     EXPECT_EQ(ReadFile(fake.source_info()), ReadFile(fake.target_info()));
     EXPECT_TRUE(PathExists(fake.app_path() + "/share/filler/part-00999"));

@@ -294,7 +294,7 @@ TEST_F(StopClientTest, UpgradeStopsARunningClientBeforeReplacingIt) {
     EXPECT_EQ(service.HandlePackageUpgrade(), 0);
     EXPECT_EQ(client.Wait(), SIGTERM);
     EXPECT_TRUE(env.log.Has("): local appdata exist\n"));
-    EXPECT_EQ(loxtest::SnapshotTree(env.fake.app_path()), loxtest::FakeInstall::ClientTree("121"));
+    EXPECT_EQ(loxtest::ListTree(env.fake.app_path()), loxtest::FakeInstall::ClientTree("121"));
 }
 
 }  // namespace

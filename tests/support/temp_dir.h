@@ -23,8 +23,12 @@ private:
 // Small file helpers for tests; each fails the current test on error.
 void WriteFile(const std::string &path, const std::string &content);
 std::string ReadFile(const std::string &path);
+// The content, empty when the file is not there or not readable (no failure).
+std::string ReadIfThere(const std::string &path);
 void MakeDirs(const std::string &path);
 bool PathExists(const std::string &path);  // without following a final link
+// How often needle stands in text (overlapping counts).
+int CountOf(const std::string &text, const std::string &needle);
 
 // Runs fn in a forked child that has dropped to the unprivileged user "nobody".
 // Returns the child's exit status, or -1 when dropping privileges is impossible here
