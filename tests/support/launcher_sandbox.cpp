@@ -69,6 +69,25 @@ void LauncherSandbox::MakePackage(const std::string &build,
     ASSERT_EQ(RunShell(command), 0) << command;
 }
 
+void LauncherSandbox::MakeGatedPackage(const std::string &build,
+                                       std::vector<std::string> options) const {
+    const std::string gate = fake_.base() + "/gate-start-stop";
+    WriteFile(gate,
+              "#!/bin/sh\necho >> \"$HOME/starts\"\n"
+              "for _ in $(seq 1 1200); do [ -e \"$HOME/release\" ] && exit 0; sleep 0.1; done\n"
+              "exit 1\n");
+    options.insert(options.end(), {"--start-stop", gate});
+    MakePackage(build, options);
+}
+
+int LauncherSandbox::Starts() const {
+    return CountOf(ReadIfThere(fake_.home() + "/starts"), "\n");
+}
+
+void LauncherSandbox::Release() const {
+    WriteFile(fake_.home() + "/release", "");
+}
+
 void LauncherSandbox::SetAllLevels(int level) const {
     std::string text;
     for (const char *component :

@@ -31,6 +31,11 @@ public:
 
     // scripts/make-package [options...] BUILD root
     void MakePackage(const std::string &build, const std::vector<std::string> &options = {}) const;
+    // MakePackage with a start script that counts its runs in Starts() and holds its launcher
+    // until Release(), two minutes at most.
+    void MakeGatedPackage(const std::string &build, std::vector<std::string> options = {}) const;
+    int Starts() const;
+    void Release() const;
     // Every component at this level.
     void SetAllLevels(int level) const;
 
