@@ -307,9 +307,9 @@ const BadPackage kBadPackages[] = {
 };
 
 class BadPackageTest
-    : public ::testing::TestWithParam<std::tuple<BadPackage, bool /* old installation */>> {
+    : public ::testing::TestWithParam<std::tuple<BadPackage, bool /* old installation */>>,
+      protected FaultCase {
 protected:
-    const FakeInstall &fake() const { return box.fake(); }
     const BadPackage &package() const { return std::get<0>(GetParam()); }
     bool old_installation() const { return std::get<1>(GetParam()); }
 
@@ -323,7 +323,7 @@ protected:
             old_tree = ListTree(fake().app_path());
         }
         package().write(fake());
-        outside = ListTree(fake().base(), {fake().user_path()});
+        outside = Outside();
     }
 
     // Names in the per-user tree that belong to a replacement: backups and its record.
@@ -359,14 +359,12 @@ protected:
         EXPECT_EQ(CountOf(log, "[ERROR]"), 0) << log;
     }
 
-    LauncherSandbox box;
-    FaultScratch scratch;
     TreeListing old_tree;
     TreeListing outside;
 };
 
 TEST_P(BadPackageTest, RunEndsWellAndNothingOutsideTheUserTreeChanges) {
-    const CapturedRun run = scratch.Run(box.launcher(), scratch.Env(fake().home()));
+    const CapturedRun run = RunLauncher();
 
     EXPECT_EQ(run.status, 0) << run.err;
     EXPECT_EQ(run.out, "lib path = '" + fake().root() + "/lib/plugins'\n");
@@ -376,7 +374,7 @@ TEST_P(BadPackageTest, RunEndsWellAndNothingOutsideTheUserTreeChanges) {
     else
         ExpectInstalled(log);
     EXPECT_EQ(Leftovers(), std::vector<std::string>{});
-    EXPECT_EQ(ListTree(fake().base(), {fake().user_path()}), outside);
+    EXPECT_EQ(Outside(), outside);
     EXPECT_EQ(ReadFile(Victim(fake())), "original\n");
 }
 

@@ -22,24 +22,12 @@ const char kNewBuild[] = "121";
 const char kUpgradeFailed[] = "[ERROR] launcher(";
 const char kUpgradeFailedText[] = "Failed to upgrade package";
 
-class HostileStateTest : public ::testing::Test {
+class HostileStateTest : public ::testing::Test, protected FaultCase {
 protected:
-    const FakeInstall &fake() const { return box.fake(); }
-
     // The package of the new build; the tree it unpacks to is what a new installation holds.
     void MakeNewPackage() {
         box.MakePackage(kNewBuild);
         new_tree = PackageTree(fake().package_path());
-    }
-
-    // Everything under the temporary root except the per-user tree of home.
-    TreeListing Outside(const std::string &home) const {
-        return ListTree(fake().base(), {home + "/.BrenthorLoxen"});
-    }
-    TreeListing Outside() const { return Outside(fake().home()); }
-
-    CapturedRun Run(RunUser user = RunUser::Current) {
-        return scratch.Run(box.launcher(), scratch.Env(fake().home()), user);
     }
 
     void ExpectNewInstallation(const std::string &app_path) const {
@@ -64,9 +52,7 @@ protected:
                             "drop to";
     }
 
-    LauncherSandbox box;
-    FaultScratch scratch;
-    std::map<std::string, std::string> new_tree;
+    TreeListing new_tree;
 };
 
 // ---- pid files ---------------------------------------------------------------------------
@@ -80,7 +66,7 @@ TEST_F(HostileStateTest, PidFileNamingAForeignProcessLeavesItRunning) {
     WriteFile(fake().pid_file(), "pid=" + std::to_string(foreign.pid()) + "\n");
     const TreeListing outside = Outside();
 
-    CapturedRun run = Run();
+    CapturedRun run = RunLauncher();
 
     ExpectRanToTheEnd(run);
     EXPECT_TRUE(IsAlive(foreign.pid())) << "a process that is not the client was ended";
@@ -118,7 +104,7 @@ TEST_P(PidFileTest, NamesNoProcessAndTheUpgradeGoesOn) {
         HandToNobody(fake().base(), fake().home());
     const TreeListing outside = Outside();
 
-    CapturedRun run = Run(pid_case.user);
+    CapturedRun run = RunLauncher(pid_case.user);
 
     ExpectRanToTheEnd(run);
     ExpectNewInstallation(fake().app_path());
@@ -149,7 +135,7 @@ TEST_F(HostileStateTest, PerUserTreeThatIsAFileIsLeftAlone) {
     WriteFile(fake().user_path(), "a file where the per-user tree belongs\n");
     const TreeListing everything = ListTree(fake().base(), {});
 
-    CapturedRun run = Run();
+    CapturedRun run = RunLauncher();
 
     ExpectRanToTheEnd(run);
     EXPECT_EQ(ListTree(fake().base(), {}), everything);
@@ -163,7 +149,7 @@ TEST_F(HostileStateTest, PerUserTreeThatIsADanglingLinkCreatesNothingAtItsTarget
     ASSERT_EQ(::symlink((elsewhere + "/missing").c_str(), fake().user_path().c_str()), 0);
     const TreeListing everything = ListTree(fake().base(), {});
 
-    CapturedRun run = Run();
+    CapturedRun run = RunLauncher();
 
     ExpectRanToTheEnd(run);
     EXPECT_EQ(ListTree(fake().base(), {}), everything);
@@ -181,7 +167,7 @@ TEST_F(HostileStateTest, StaleRecordLinkOutOfTheTreeIsNotWrittenThrough) {
     ASSERT_EQ(::symlink(victim.c_str(), stale.c_str()), 0);
     const TreeListing outside = Outside();
 
-    CapturedRun run = Run();
+    CapturedRun run = RunLauncher();
 
     ExpectRanToTheEnd(run);
     EXPECT_EQ(Outside(), outside);
@@ -199,7 +185,7 @@ TEST_F(HostileStateTest, ReadOnlyHomeWithoutPerUserTreeRunsOnAndReportsOnStandar
     ASSERT_EQ(::chmod(fake().home().c_str(), 0555), 0);
     const TreeListing everything = ListTree(fake().base(), {});
 
-    CapturedRun run = Run(RunUser::Nobody);
+    CapturedRun run = RunLauncher(RunUser::Nobody);
 
     ExpectRanToTheEnd(run);
     EXPECT_FALSE(PathExists(fake().user_path()));
@@ -215,7 +201,7 @@ TEST_F(HostileStateTest, ReadOnlyHomeAndPerUserTreeKeepTheOldInstallation) {
     ASSERT_EQ(RunShell("chmod -R a-w " + ShellQuote(fake().home())), 0);
     const TreeListing everything = ListTree(fake().base(), {});
 
-    CapturedRun run = Run(RunUser::Nobody);
+    CapturedRun run = RunLauncher(RunUser::Nobody);
 
     ExpectRanToTheEnd(run);
     EXPECT_EQ(ListTree(fake().base(), {}), everything) << "the old installation changed";
@@ -353,7 +339,7 @@ TEST_F(BlockedBackupTest, TenNamesThatCannotBeClearedKeepTheOldInstallationWhole
     const auto user_tree = UserTree();
     const TreeListing outside = Outside();
 
-    CapturedRun run = Run(RunUser::Nobody);
+    CapturedRun run = RunLauncher(RunUser::Nobody);
 
     ExpectRanToTheEnd(run);
     EXPECT_EQ(UserTree(), user_tree) << "the old installation or a blocked name changed";
@@ -369,7 +355,7 @@ TEST_F(BlockedBackupTest, StaleNamesOfEveryKindAreClearedAndNoLinkIsFollowed) {
     Block(8);
     const TreeListing outside = Outside();
 
-    CapturedRun run = Run();
+    CapturedRun run = RunLauncher();
 
     ExpectRanToTheEnd(run);
     ExpectNewInstallation(fake().app_path());
@@ -392,7 +378,7 @@ TEST_F(HostileStateTest, LogFileAlreadyOverFiveMiBIsRotatedAfterTheFirstLine) {
     WriteFile(log_dir + "/launcher.log", old_log);
     const TreeListing outside = Outside();
 
-    CapturedRun run = Run();
+    CapturedRun run = RunLauncher();
 
     ExpectRanToTheEnd(run);
     ExpectNewInstallation(fake().app_path());

@@ -101,9 +101,8 @@ std::string Differences(const Tree &expected, const Tree &actual) {
     return out.str();
 }
 
-class KillUpgradeTest : public ::testing::Test {
+class KillUpgradeTest : public ::testing::Test, protected FaultCase {
 protected:
-    const FakeInstall &fake() const { return box.fake(); }
     std::string app() const { return fake().app_path(); }
     std::string marker() const { return app() + ".replacing"; }
     std::string backup() const { return app() + "_tmp"; }
@@ -112,7 +111,7 @@ protected:
     void SetUp() override {
         fake().WriteLevelFile("launcher_debug=7\nservice_debug=7\n");
         box.MakePackage(kOldBuild, {"--filler", std::to_string(kFillerFiles)});
-        ASSERT_EQ(Run().status, 0);
+        ASSERT_EQ(RunLauncher().status, 0);
         ASSERT_TRUE(EndClient(box)) << "the first run started no client";
         old_tree = ListTree(app());
         ASSERT_EQ(Differences(PackageTree(fake().package_path()), old_tree), "");
@@ -121,14 +120,12 @@ protected:
         box.MakePackage(kNewBuild, {"--filler", std::to_string(kFillerFiles)});
         new_tree = PackageTree(fake().package_path());
         ASSERT_NE(Differences(old_tree, new_tree), "");
-        outside = ListTree(fake().base(), {fake().user_path()});
+        outside = Outside();
     }
 
     void TearDown() override { EndClient(box, 0); }
 
     std::string pristine() const { return scratch / "old-installation"; }
-
-    CapturedRun Run() { return scratch.Run(box.launcher(), scratch.Env(fake().home())); }
 
     // A per-user tree that holds only the old installation, as before any upgrade.
     void ResetToOldInstallation() {
@@ -250,7 +247,7 @@ protected:
         const size_t log_before = box.Log().size();
         struct stat before {};
         ::stat(app().c_str(), &before);
-        const CapturedRun run = Run();
+        const CapturedRun run = RunLauncher();
         EXPECT_EQ(run.status, 0) << run.err;
         EXPECT_EQ(Differences(new_tree, ListTree(app())), "");
         struct stat after {};
@@ -265,7 +262,7 @@ protected:
             names.insert(entry.path().filename().string());
         names.erase("ui.pid");  // the client's own, gone or not once it is ended
         EXPECT_EQ(names, (std::set<std::string>{"BrenthorLoxen.app", "launcher.lock", "log"}));
-        EXPECT_EQ(ListTree(fake().base(), {fake().user_path()}), outside);
+        EXPECT_EQ(Outside(), outside);
 
         const std::string log = box.Log().substr(log_before);
         EXPECT_EQ(CountOf(log, "finishing interrupted replacement of '" + app() + "'"),
@@ -273,8 +270,6 @@ protected:
             << log;
     }
 
-    LauncherSandbox box;
-    FaultScratch scratch;
     Tree old_tree;
     Tree new_tree;
     TreeListing outside;

@@ -40,7 +40,7 @@ std::string GateScript(const FaultScratch &scratch) {
 }
 
 // A sandbox whose package's start script can hold its launcher, at log level 7.
-class GatedHome {
+class GatedHome : public FaultCase {
 public:
     GatedHome() {
         box.SetAllLevels(7);
@@ -49,9 +49,7 @@ public:
         box.MakePackage(kBuild, {"--start-stop", gate});
     }
 
-    const FakeInstall &fake() const { return box.fake(); }
     std::string LogPath() const { return fake().user_path() + "/log/launcher.log"; }
-    TreeListing Outside() const { return ListTree(fake().base(), {fake().user_path()}); }
 
     std::unique_ptr<ChildProcess> Spawn() const { return box.Spawn(scratch.Env(fake().home())); }
     CapturedRun RunToEnd() const { return LauncherSandbox::Finish(*Spawn()); }
@@ -87,9 +85,6 @@ public:
             ::close(fd);
         return free;
     }
-
-    LauncherSandbox box;
-    FaultScratch scratch;
 };
 
 class LoadTest : public ::testing::Test, protected GatedHome {};

@@ -38,6 +38,24 @@ private:
     int runs_ = 0;
 };
 
+// A sandbox with its scratch, as the tests of the whole program use them.
+class FaultCase {
+public:
+    const FakeInstall &fake() const { return box.fake(); }
+    // Runs the sandbox's launcher for its own home.
+    CapturedRun RunLauncher(RunUser user = RunUser::Current) {
+        return scratch.Run(box.launcher(), scratch.Env(fake().home()), user);
+    }
+    // Everything under the temporary root except the per-user tree of home.
+    TreeListing Outside(const std::string &home) const {
+        return ListTree(fake().base(), {home + "/.BrenthorLoxen"});
+    }
+    TreeListing Outside() const { return Outside(fake().home()); }
+
+    LauncherSandbox box;
+    FaultScratch scratch;
+};
+
 // The tree a package unpacks to, as ListTree shows it (tar is the reference).
 std::map<std::string, std::string> PackageTree(const std::string &package);
 
