@@ -329,11 +329,9 @@ protected:
     // Names in the per-user tree that belong to a replacement: backups and its record.
     std::vector<std::string> Leftovers() const {
         std::vector<std::string> left;
-        for (const auto &entry : std::filesystem::directory_iterator(fake().user_path())) {
-            const std::string name = entry.path().filename().string();
+        for (const std::string &name : NamesIn(fake().user_path()))
             if (name.rfind("BrenthorLoxen.app", 0) == 0 && name != "BrenthorLoxen.app")
                 left.push_back(name);
-        }
         return left;
     }
 

@@ -72,14 +72,6 @@ protected:
         box.MakePackage(build, {"--filler", std::to_string(filler)});
     }
 
-    std::set<std::string> UserTreeNames() const {
-        std::set<std::string> names;
-        for (const auto &entry : std::filesystem::directory_iterator(fake().user_path()))
-            names.insert(entry.path().filename().string());
-        names.erase("ui.pid");  // the client's own
-        return names;
-    }
-
     // What the full disk kept out of the log file went to standard error, whole; the final
     // verdict, written once the partial tree is gone, is in the file.
     static void ExpectReported(const CapturedRun &run, const std::string &log,

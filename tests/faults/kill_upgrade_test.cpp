@@ -3,7 +3,6 @@
 // runs the launcher normally: the new installation must be complete, nothing of the
 // replacement may be left, the client must start, the log must say that an interrupted
 // replacement was finished, and nothing outside the per-user tree may change.
-#include <dirent.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
@@ -63,19 +62,6 @@ struct Moment {
     std::function<bool()> reached;  // polled while the launcher runs
     Clock::duration delay;          // from then on to the kill
 };
-
-// Entries directly in dir; 0 when it cannot be listed.
-int CountEntries(const std::string &dir) {
-    DIR *stream = ::opendir(dir.c_str());
-    if (stream == nullptr)
-        return 0;
-    int count = 0;
-    while (struct dirent *entry = ::readdir(stream))
-        if (entry->d_name[0] != '.')
-            ++count;
-    ::closedir(stream);
-    return count;
-}
 
 // The first few paths where two trees differ; empty when they are equal. Trees of a few
 // hundred files are too big for the framework's own printout.
@@ -212,15 +198,22 @@ protected:
              [=] { return PathExists(backup()) && PathExists(app() + "/bin/cloud-loxen-ui"); },
              {}},
             {"half the files written",
-             [=] { return PathExists(backup()) && CountEntries(filler) >= kFillerFiles / 2; },
+             [=] {
+                 return PathExists(backup()) &&
+                        static_cast<int>(NamesIn(filler).size()) >= kFillerFiles / 2;
+             },
              {}},
             {"all files written",
-             [=] { return PathExists(backup()) && CountEntries(filler) == kFillerFiles; },
+             [=] {
+                 return PathExists(backup()) &&
+                        static_cast<int>(NamesIn(filler).size()) == kFillerFiles;
+             },
              {}},
             {"clean-up recorded", [=] { return MarkerStep() == "cleanup"; }, {}},
             {"half the backup removed",
              [=] {
-                 return MarkerStep() == "cleanup" && CountEntries(old_filler) <= kFillerFiles / 2;
+                 return MarkerStep() == "cleanup" &&
+                        static_cast<int>(NamesIn(old_filler).size()) <= kFillerFiles / 2;
              },
              {}},
             {"record removed",
@@ -257,11 +250,8 @@ protected:
                 << "the complete installation was unpacked again";
         }
         EXPECT_TRUE(EndClient(box)) << "no client was started";
-        std::set<std::string> names;
-        for (const auto &entry : std::filesystem::directory_iterator(fake().user_path()))
-            names.insert(entry.path().filename().string());
-        names.erase("ui.pid");  // the client's own, gone or not once it is ended
-        EXPECT_EQ(names, (std::set<std::string>{"BrenthorLoxen.app", "launcher.lock", "log"}));
+        EXPECT_EQ(UserTreeNames(),
+                  (std::set<std::string>{"BrenthorLoxen.app", "launcher.lock", "log"}));
         EXPECT_EQ(Outside(), outside);
 
         const std::string log = box.Log().substr(log_before);

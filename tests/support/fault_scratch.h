@@ -51,6 +51,12 @@ public:
         return ListTree(fake().base(), {home + "/.BrenthorLoxen"});
     }
     TreeListing Outside() const { return Outside(fake().home()); }
+    // NamesIn the per-user tree, without the pid file a sample client may have left.
+    std::set<std::string> UserTreeNames() const {
+        std::set<std::string> names = NamesIn(fake().user_path());
+        names.erase("ui.pid");
+        return names;
+    }
 
     LauncherSandbox box;
     FaultScratch scratch;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <set>
 #include <string>
 
 namespace loxtest {
@@ -27,6 +28,8 @@ std::string ReadFile(const std::string &path);
 std::string ReadIfThere(const std::string &path);
 void MakeDirs(const std::string &path);
 bool PathExists(const std::string &path);  // without following a final link
+// The names of the entries directly in dir; none when it cannot be listed (no failure).
+std::set<std::string> NamesIn(const std::string &dir);
 // How often needle stands in text (overlapping counts).
 int CountOf(const std::string &text, const std::string &needle);
 
