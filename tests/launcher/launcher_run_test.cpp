@@ -23,10 +23,7 @@ class LauncherRunTest : public ::testing::Test {
 protected:
     const FakeInstall &fake() const { return box.fake(); }
 
-    bool ClientRunning() const {
-        pid_t pid = box.PidFromFile();
-        return pid > 0 && IsAlive(pid);
-    }
+    pid_t Client() const { return ClientNamedBy(fake().user_path()); }
 
     LauncherSandbox box;
 };
@@ -43,7 +40,7 @@ TEST_F(LauncherRunTest, FirstRunInstallsThePackageAndStartsTheClient) {
     EXPECT_TRUE(PathExists(fake().app_path() + "/package/start-stop"));
     EXPECT_FALSE(PathExists(fake().app_path() + "_tmp"));
     EXPECT_TRUE(PathExists(fake().user_path() + "/log/launcher.log"));
-    ASSERT_TRUE(WaitFor([&] { return ClientRunning(); })) << "the sample client did not start";
+    ASSERT_TRUE(WaitFor([&] { return Client() != 0; })) << "the sample client did not start";
     EXPECT_EQ(box.ClientPids().size(), 1u);
 }
 
@@ -142,15 +139,15 @@ TEST_F(LauncherRunTest, SecondInstanceReturnsAtOnceWhileTheFirstRuns) {
 TEST_F(LauncherRunTest, RunningClientIsStoppedThroughItsPidFileAndStartedAgain) {
     box.MakePackage("120");
     ASSERT_EQ(box.Run().status, 0);
-    ASSERT_TRUE(WaitFor([&] { return ClientRunning(); }));
-    const pid_t old_client = box.PidFromFile();
+    ASSERT_TRUE(WaitFor([&] { return Client() != 0; }));
+    const pid_t old_client = Client();
     box.MakePackage("121");
 
     CapturedRun run = box.Run();
 
     EXPECT_EQ(run.status, 0);
     EXPECT_FALSE(IsAlive(old_client)) << "the old client was not stopped";
-    ASSERT_TRUE(WaitFor([&] { return ClientRunning() && box.PidFromFile() != old_client; }));
+    ASSERT_TRUE(WaitFor([&] { return Client() != 0 && Client() != old_client; }));
     EXPECT_EQ(box.ClientPids().size(), 1u);
     EXPECT_EQ(ReadFile(fake().source_info()), ReadFile(fake().target_info()));
 }
@@ -215,8 +212,8 @@ TEST_F(LauncherRunTest, AtLevelSevenTheRegistryAndTheWorkerStepsAreLogged) {
 TEST_F(LauncherRunTest, AtTheInstalledLevelsEachRunTellsItsStory) {
     box.MakePackage("120");
     ASSERT_EQ(box.Run().status, 0);
-    ASSERT_TRUE(WaitFor([&] { return ClientRunning(); }));
-    const std::string old_client = std::to_string(box.PidFromFile());
+    ASSERT_TRUE(WaitFor([&] { return Client() != 0; }));
+    const std::string old_client = std::to_string(Client());
     box.MakePackage("121");
     size_t before = box.Log().size();
     ASSERT_EQ(box.Run().status, 0);

@@ -158,13 +158,6 @@ std::vector<pid_t> LauncherSandbox::ClientPids() const {
     return clients;
 }
 
-pid_t LauncherSandbox::PidFromFile() const {
-    std::string text = ReadIfThere(fake_.pid_file());
-    if (text.rfind("pid=", 0) != 0)
-        return 0;
-    return static_cast<pid_t>(std::atol(text.c_str() + 4));
-}
-
 bool EndClient(const LauncherSandbox &box, int wait_ms) {
     std::vector<pid_t> clients;
     if (!WaitFor([&] { return !(clients = box.ClientPids()).empty(); }, wait_ms))

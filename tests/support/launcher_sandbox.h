@@ -51,8 +51,6 @@ public:
     std::string Log() const;
     // Process ids of the sample clients running with the sandbox's home.
     std::vector<pid_t> ClientPids() const;
-    // The pid the client's pid file names, 0 when there is none.
-    pid_t PidFromFile() const;
 
 private:
     FakeInstall fake_;
