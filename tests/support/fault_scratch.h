@@ -63,6 +63,6 @@ public:
 };
 
 // The tree a package unpacks to, as ListTree shows it (tar is the reference).
-std::map<std::string, std::string> PackageTree(const std::string &package);
+TreeListing PackageTree(const std::string &package);
 
 }  // namespace loxtest
