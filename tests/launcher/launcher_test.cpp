@@ -13,6 +13,7 @@
 #include <QTest>
 #include <QTimer>
 #include <atomic>
+#include <regex>
 
 #include "common/log.h"
 #include "telk/dpiinfo.h"
@@ -241,13 +242,9 @@ TEST_F(LauncherTest, FailedUpgradeKeepsLastLabelLogsAndStillStartsClient) {
     EXPECT_EQ(watch.shows, 1);
     EXPECT_EQ(watch.label_at_hide, "half way");
     const std::string log = ReadFile(logs / "launcher.log");
-    EXPECT_NE(log.find("] launcher("), std::string::npos);
-    EXPECT_NE(log.find("[DEBUG] launcher("), std::string::npos);
-    EXPECT_NE(log.find("): running\n"), std::string::npos);
-    EXPECT_NE(log.find("[ERROR] launcher("), std::string::npos);
-    EXPECT_NE(log.find("): Failed to upgrade package\n"), std::string::npos);
-    EXPECT_NE(log.find("): done\n"), std::string::npos);
-    EXPECT_EQ(log.find("no need to upgrade"), std::string::npos);
+    EXPECT_TRUE(std::regex_search(
+        log, std::regex(R"( \[ERROR\] launcher\(\d+\): Failed to upgrade package\n)")))
+        << log;
 }
 
 TEST_F(LauncherTest, CloseRequestAndEscapeLeaveTheDialogUpUntilTheWorkIsDone) {
