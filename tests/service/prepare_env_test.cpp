@@ -109,9 +109,6 @@ TEST_F(PrepareEnvTest, FirstInstallationExtractsAndRemovesAStaleBackupName) {
     EXPECT_EQ(App(), FakeInstall::ClientTree("121"));
     EXPECT_FALSE(PathExists(env.Backup(0)));
     EXPECT_FALSE(PathExists(env.Marker()));
-    EXPECT_TRUE(env.log.Has("extract package: '" + env.fake.package_path() + "' -> '" +
-                            env.fake.app_path() + "'\n"));
-    EXPECT_TRUE(env.log.Has("[INFO] cloud-service("));
 }
 
 TEST_F(PrepareEnvTest, ReplacementFlushesTheNewTreeBeforeTheBackupGoes) {
@@ -122,14 +119,12 @@ TEST_F(PrepareEnvTest, ReplacementFlushesTheNewTreeBeforeTheBackupGoes) {
     ASSERT_EQ(flushes.size(), 1u);
     EXPECT_EQ(flushes[0].dir, env.fake.app_path());
     EXPECT_TRUE(flushes[0].backup_present);
-    EXPECT_TRUE(env.log.Has("user installation is ready, removing backup app\n"));
 }
 
 TEST_F(PrepareEnvTest, StaleBackupNameIsClearedBeforeItIsUsed) {
     InstallOld();
     MakeDirs(env.Backup(0) + "/leftover");
     ASSERT_EQ(service.PrepareUserEnv(), 0);
-    EXPECT_FALSE(env.log.Has("failed to backup app"));
     EXPECT_EQ(App(), FakeInstall::ClientTree("121"));
     EXPECT_FALSE(PathExists(env.Backup(0)));
     EXPECT_FALSE(PathExists(env.Backup(1)));
@@ -146,12 +141,8 @@ TEST_F(PrepareEnvTest, TenBackupNamesThatCannotBeClearedLeaveTheOldInstallationA
         GTEST_SKIP() << "cannot run as nobody here";
     EXPECT_EQ(status, 0);
     EXPECT_EQ(App(), before);
-    EXPECT_EQ(env.log.Count("[ERROR] cloud-service("), 11);
-    EXPECT_EQ(env.log.Count("[WARNING] cloud-service("), 10);
-    for (int n = 0; n < 10; ++n) EXPECT_EQ(env.log.Count("-> '" + env.Backup(n) + "'\n"), 1) << n;
     EXPECT_TRUE(env.log.Has("failed to backup app from '" + env.fake.app_path() + "' -> '" +
                             env.Backup(9) + "' at max retries, exiting\n"));
-    EXPECT_FALSE(env.log.Has("extract package"));
     EXPECT_FALSE(PathExists(env.Marker()));
 }
 
@@ -263,7 +254,6 @@ TEST_F(PrepareEnvTest, ReadOnlyDirectoriesNeitherKeepBackupsNorBlockTheirNames) 
     ASSERT_EQ(status, 0);
     EXPECT_EQ(App(), FakeInstall::ClientTree("121"));
     EXPECT_FALSE(PathExists(env.Backup(1)));
-    EXPECT_EQ(env.log.Count("[WARNING] cloud-service("), 2);
     EXPECT_EQ(env.log.Count("cannot remove old backup '" + env.Backup(0) + "': Permission denied"),
               2);
 }
@@ -281,7 +271,6 @@ TEST_F(PrepareEnvTest, RecoveryThatCannotFinishSaysOnEveryRunWhereTheOldInstalla
         GTEST_SKIP() << "cannot run as nobody here";
     EXPECT_EQ(status, 0);
     EXPECT_EQ(PrepareAsNobody(-1), 0);
-    EXPECT_EQ(env.log.Count("[ERROR] cloud-service("), 2);
     EXPECT_EQ(env.log.Count("cannot restore the old installation: failed to remove '" +
                             env.fake.app_path() +
                             "': Permission denied; the old installation "
