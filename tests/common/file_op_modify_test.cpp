@@ -14,6 +14,7 @@
 #include "common/tmpnamegen.h"
 #include "tests/common/file_op_fixture.h"
 #include "tests/support/temp_dir.h"
+#include "tests/support/tree_listing.h"
 
 // The test links with --wrap=lstat: a test changes the disk right after the next status call.
 extern "C" int __real_lstat(const char *path, struct stat *st);
@@ -48,12 +49,6 @@ public:
 private:
     mode_t previous_;
 };
-
-mode_t CurrentMask() {
-    const mode_t mask = ::umask(0);
-    ::umask(mask);
-    return mask;
-}
 
 std::string Pattern(size_t size) {
     std::string data(size, '\0');
@@ -146,13 +141,13 @@ TEST_F(FileModifyTest, MkDirPWithExplicitModeIgnoresAndRestoresTheMask) {
     ScopedMask mask(022);
     ASSERT_EQ(0, FSMKDirP(At("a/b/c").c_str(), nullptr, false, 0700));
     for (const char *dir : {"a", "a/b", "a/b/c"}) EXPECT_EQ(0700u, ModeOf(At(dir)) & 07777) << dir;
-    EXPECT_EQ(022u, CurrentMask());
+    EXPECT_EQ(022u, loxtest::CurrentUmask());
 
     ::umask(077);
     ASSERT_EQ(0, FSMKDirP(At("open/inner").c_str(), nullptr, false, 0777));
     EXPECT_EQ(0777u, ModeOf(At("open")) & 07777);
     EXPECT_EQ(0777u, ModeOf(At("open/inner")) & 07777);
-    EXPECT_EQ(077u, CurrentMask());
+    EXPECT_EQ(077u, loxtest::CurrentUmask());
 }
 
 TEST_F(FileModifyTest, MkDirPWithDefaultModeHonoursTheMask) {

@@ -15,7 +15,7 @@
 #include <set>
 #include <sstream>
 
-#include "tests/faults/fault_case.h"
+#include "tests/support/fault_scratch.h"
 #include "tests/support/launcher_sandbox.h"
 #include "tests/support/tree_listing.h"
 
@@ -50,10 +50,8 @@ private:
     std::string error_;
 };
 
-class DiskFullTest : public ::testing::Test {
+class DiskFullTest : public ::testing::Test, protected FaultCase {
 protected:
-    const FakeInstall &fake() const { return box.fake(); }
-
     void SetUp() override {
         if (::geteuid() != 0)
             GTEST_SKIP() << "mounting a small file system for the per-user tree needs root";
@@ -72,21 +70,9 @@ protected:
         mount.reset();
     }
 
-    CapturedRun Run() { return scratch.Run(box.launcher(), scratch.Env(fake().home())); }
-
     void MakePackage(const char *build, int filler) {
         box.MakePackage(build, {"--filler", std::to_string(filler)});
     }
-
-    std::set<std::string> UserTreeNames() const {
-        std::set<std::string> names;
-        for (const auto &entry : std::filesystem::directory_iterator(fake().user_path()))
-            names.insert(entry.path().filename().string());
-        names.erase("ui.pid");  // the client's own
-        return names;
-    }
-
-    TreeListing Outside() const { return ListTree(fake().base(), {fake().user_path()}); }
 
     // What the full disk kept out of the log file went to standard error, whole; the final
     // verdict, written once the partial tree is gone, is in the file.
@@ -102,8 +88,6 @@ protected:
                 << "a torn line in the log: " << line;
     }
 
-    LauncherSandbox box;
-    FaultScratch scratch;
     std::unique_ptr<TmpfsMount> mount;
 };
 
@@ -121,18 +105,18 @@ class DiskFullUpgradeTest : public DiskFullTest, public ::testing::WithParamInte
 
 TEST_P(DiskFullUpgradeTest, OldInstallationSurvivesIntactAndStarts) {
     MakePackage(kOldBuild, GetParam().old_filler);
-    ASSERT_EQ(Run().status, 0);
-    const auto old_tree = SnapshotTree(fake().app_path());
+    ASSERT_EQ(RunLauncher().status, 0);
+    const auto old_tree = ListTree(fake().app_path());
     ASSERT_EQ(old_tree, PackageTree(fake().package_path())) << "the old build does not fit";
     ASSERT_TRUE(EndClient(box));
     MakePackage(kNewBuild, GetParam().new_filler);
     const TreeListing outside = Outside();
     const size_t log_before = box.Log().size();
 
-    const CapturedRun run = Run();
+    const CapturedRun run = RunLauncher();
 
     EXPECT_EQ(run.status, 0) << run.err;
-    EXPECT_TRUE(SnapshotTree(fake().app_path()) == old_tree) << "the old installation changed";
+    EXPECT_TRUE(ListTree(fake().app_path()) == old_tree) << "the old installation changed";
     // The started client writes its pid file beside the tree; it is gone once the client ends.
     EXPECT_TRUE(EndClient(box)) << "the old client was not started";
     EXPECT_EQ(UserTreeNames(),
@@ -156,7 +140,7 @@ TEST_F(DiskFullTest, FirstInstallationThatDoesNotFitLeavesNoPartialTree) {
     MakePackage(kNewBuild, 1000);
     const TreeListing outside = Outside();
 
-    const CapturedRun run = Run();
+    const CapturedRun run = RunLauncher();
 
     EXPECT_EQ(run.status, 0) << run.err;
     EXPECT_EQ(UserTreeNames(), (std::set<std::string>{"launcher.lock", "log"}));

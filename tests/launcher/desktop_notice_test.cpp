@@ -15,7 +15,8 @@
 #include <mutex>
 #include <regex>
 
-#include "tests/faults/fault_case.h"
+#include "tests/support/core_app.h"
+#include "tests/support/fault_scratch.h"
 #include "tests/support/tmpfs_mount.h"
 
 namespace loxtest {
@@ -106,12 +107,7 @@ private:
 
 class DesktopNoticeTest : public ::testing::Test {
 protected:
-    static void SetUpTestSuite() {
-        static int argc = 1;
-        static char name[] = "desktop_notice_test";
-        static char *argv[] = {name, nullptr};
-        static QCoreApplication app(argc, argv);
-    }
+    static void SetUpTestSuite() { CoreApp(); }
 
     void SetUp() override {
         if (RunShell("command -v dbus-daemon >/dev/null") != 0)
@@ -133,7 +129,7 @@ protected:
 
     // Clients first: a lazily unmounted home must not keep a client of the test alive.
     void TearDown() override {
-        box.EndClients();
+        EndClient(box, 0);
         home_mount.reset();
     }
 
@@ -229,10 +225,11 @@ TEST_P(DesktopNoticeCaseTest, TheNoticeSaysWhatHappenedAndWhereToAct) {
         !MountHome(c.setup == Setup::NoExecHome ? MS_NOEXEC : 0)) {
         GTEST_SKIP() << "cannot mount a small tmpfs on the home (needs root)";
     }
-    if (update)
+    if (update) {
         ASSERT_TRUE(box.InstallRunningClient("120"));
-    const pid_t old_client = box.PidFromFile();
-    const auto old_tree = update ? SnapshotTree(fake.app_path()) : decltype(SnapshotTree("")){};
+    }
+    const pid_t old_client = ClientNamedBy(fake.user_path());
+    const TreeListing old_tree = update ? ListTree(fake.app_path()) : TreeListing{};
     RunUser user = RunUser::Current;
     switch (c.setup) {
         case Setup::DamagedUpdate:
@@ -271,9 +268,10 @@ TEST_P(DesktopNoticeCaseTest, TheNoticeSaysWhatHappenedAndWhereToAct) {
         << notice;
     if (c.old_client_untouched) {
         EXPECT_TRUE(IsAlive(old_client)) << "the client was stopped";
-        EXPECT_EQ(SnapshotTree(fake.app_path()), old_tree);
+        EXPECT_EQ(ListTree(fake.app_path()), old_tree);
     } else if (update) {
-        EXPECT_TRUE(WaitFor([&] { return IsAlive(box.PidFromFile()); })) << "no client runs";
+        EXPECT_TRUE(WaitFor([&] { return ClientNamedBy(fake.user_path()) != 0; }))
+            << "no client runs";
         EXPECT_NE(ReadFile(fake.source_info()).find("build_version=120\n"), std::string::npos);
     }
 }

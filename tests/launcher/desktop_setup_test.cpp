@@ -8,7 +8,7 @@
 #include <cstdio>
 #include <filesystem>
 
-#include "tests/faults/fault_case.h"
+#include "tests/support/fault_scratch.h"
 #include "tests/support/launcher_sandbox.h"
 #include "tests/support/wayland_session.h"
 
@@ -30,7 +30,7 @@ std::string VariableOf(pid_t pid, const std::string &name) {
     return at == std::string::npos ? "" : all.substr(at + 1, all.find('\0', at + 1) - at - 1);
 }
 
-void ExpectInstalledAndStarted(const LauncherSandbox &box, const LauncherRun &run) {
+void ExpectInstalledAndStarted(const LauncherSandbox &box, const CapturedRun &run) {
     EXPECT_EQ(run.status, 0) << run.out;
     EXPECT_EQ(ReadFile(box.fake().source_info()), ReadFile(box.fake().target_info()));
     EXPECT_TRUE(WaitFor([&] { return !box.ClientPids().empty(); })) << "no client started";
@@ -48,10 +48,10 @@ TEST_F(DesktopSetupTest, StartedThroughALinkOrByNameTheTreeIsTheResolvedOne) {
     ASSERT_EQ(::symlink(box.launcher().c_str(), link.c_str()), 0);
     const std::string lib_line = "lib path = '" + fake().root() + "/lib/plugins'\n";
 
-    LauncherRun through_link = box.Run({}, {link});
+    CapturedRun through_link = box.Run({}, {link});
     ExpectInstalledAndStarted(box, through_link);
     EXPECT_EQ(through_link.out, lib_line);
-    LauncherRun by_name = box.Run({{"PATH", fake().root() + "/bin:/usr/bin:/bin"}},
+    CapturedRun by_name = box.Run({{"PATH", fake().root() + "/bin:/usr/bin:/bin"}},
                                   {"/usr/bin/env", "loxen-launcher"});
     EXPECT_EQ(by_name.status, 0);
     EXPECT_EQ(by_name.out, lib_line);
@@ -100,7 +100,7 @@ TEST_F(DesktopSetupTest, EverySessionShowsTheDialogWhereItCanAndKeepsTheTerminal
             HandToNobody(case_box.fake().base(), case_box.fake().home());
         }
         const CapturedRun run = scratch.Run(case_box.launcher(), env, user);
-        ExpectInstalledAndStarted(case_box, {run.status, run.out});
+        ExpectInstalledAndStarted(case_box, run);
         EXPECT_EQ(run.out, "lib path = '" + case_box.fake().root() + "/lib/plugins'\n");
         EXPECT_EQ(run.err, "");
         const std::string log = case_box.Log();
@@ -126,7 +126,7 @@ TEST_F(DesktopSetupTest, HelpAndVersionAnswerWithoutTouchingTheHome) {
                  {"--verbose", "lib path = '"}};
     for (const auto &row : cases) {
         SCOPED_TRACE(row.arg);
-        const LauncherRun run = box.Run({}, {box.launcher(), row.arg});
+        const CapturedRun run = box.Run({}, {box.launcher(), row.arg});
         EXPECT_EQ(run.status, 0);
         EXPECT_EQ(run.out.substr(0, row.out.size()), row.out);
         EXPECT_EQ(PathExists(fake().user_path()), row.arg == std::string("--verbose"));
@@ -143,15 +143,15 @@ TEST_F(DesktopSetupTest, LinkedPerUserRootIsKeptAndALinkedAppLeavesItsTargetAlon
     EXPECT_TRUE(std::filesystem::is_symlink(fake().user_path()));
     EXPECT_TRUE(std::filesystem::is_directory(moved + "/BrenthorLoxen.app/bin"));
 
-    box.EndClients();
+    EndClient(box, 0);
     std::filesystem::remove_all(fake().app_path());
     const std::string outside = fake().base() + "/outside-app";
     MakeDirs(outside);
     ASSERT_EQ(::symlink(outside.c_str(), fake().app_path().c_str()), 0);
     fake().InstallClient("120");
-    const auto before = SnapshotTree(outside);
+    const auto before = ListTree(outside);
     ExpectInstalledAndStarted(box, box.Run());
-    EXPECT_EQ(SnapshotTree(outside), before);
+    EXPECT_EQ(ListTree(outside), before);
 }
 
 TEST_F(DesktopSetupTest, CLocaleInstallsUtf8NamesByteForByte) {
@@ -163,7 +163,7 @@ TEST_F(DesktopSetupTest, CLocaleInstallsUtf8NamesByteForByte) {
     fake().WritePackage("121", {{name, "bytes"}});
     std::setlocale(LC_CTYPE, "C");
 
-    LauncherRun run = box.Run({{"LANG", std::nullopt},
+    CapturedRun run = box.Run({{"LANG", std::nullopt},
                                {"LC_ALL", std::nullopt},
                                {"LC_CTYPE", std::nullopt},
                                {"LANGUAGE", std::nullopt}});
@@ -174,22 +174,17 @@ TEST_F(DesktopSetupTest, CLocaleInstallsUtf8NamesByteForByte) {
 
 // Launchers of one home from a desktop session, from sudo -u and from cron: one service run.
 TEST_F(DesktopSetupTest, OneRunPerHomeWhateverTheRuntimeDirectory) {
-    box.SetAllLevels(7);
-    const std::string gate = fake().base() + "/gate";
-    WriteFile(gate,
-              "#!/bin/sh\ntouch \"$HOME/started\"\n"
-              "for _ in $(seq 300); do [ -e \"$HOME/release\" ] && exit; sleep 0.1; done\n");
-    box.MakePackage("121", {"--start-stop", gate});
+    box.MakeGatedPackage("121");
     auto first = box.Spawn({{"XDG_RUNTIME_DIR", PrivateDir(fake().base() + "/run-1")}});
-    ASSERT_TRUE(WaitFor([&] { return PathExists(fake().home() + "/started"); }));
+    ASSERT_TRUE(WaitFor([&] { return box.Starts() > 0; }));
     auto second = box.Spawn({{"XDG_RUNTIME_DIR", PrivateDir(fake().base() + "/run-2")}});
     auto third = box.Spawn({{"XDG_RUNTIME_DIR", std::nullopt}, {"TMPDIR", fake().base()}});
     WaitFor([&] { return !IsAlive(second->pid()) && !IsAlive(third->pid()); }, 15000);
-    WriteFile(fake().home() + "/release", "");
+    box.Release();
 
     for (auto *launcher : {first.get(), second.get(), third.get()})
         EXPECT_EQ(LauncherSandbox::Finish(*launcher).status, 0);
-    EXPECT_EQ(CountOf(box.Log(), "): running\n"), 1) << box.Log();
+    EXPECT_EQ(box.Starts(), 1);
 }
 
 // The toolkit's own timer showed the dialog in an up-to-date run whose start script was slow;

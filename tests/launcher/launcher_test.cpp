@@ -14,6 +14,7 @@
 #include <QTimer>
 #include <atomic>
 #include <chrono>
+#include <regex>
 #include <thread>
 
 #include "common/log.h"
@@ -254,13 +255,9 @@ TEST_F(LauncherTest, FailedUpgradeKeepsLastLabelLogsAndStillStartsClient) {
     EXPECT_EQ(watch.shows, 1);
     EXPECT_EQ(watch.label_at_hide, "half way");
     const std::string log = ReadFile(logs / "launcher.log");
-    EXPECT_NE(log.find("] launcher("), std::string::npos);
-    EXPECT_NE(log.find("[DEBUG] launcher("), std::string::npos);
-    EXPECT_NE(log.find("): running\n"), std::string::npos);
-    EXPECT_NE(log.find("[ERROR] launcher("), std::string::npos);
-    EXPECT_NE(log.find("): Failed to upgrade package\n"), std::string::npos);
-    EXPECT_NE(log.find("): done\n"), std::string::npos);
-    EXPECT_EQ(log.find("no need to upgrade"), std::string::npos);
+    EXPECT_TRUE(std::regex_search(
+        log, std::regex(R"( \[ERROR\] launcher\(\d+\): Failed to upgrade package\n)")))
+        << log;
 }
 
 // A window mapped for a few milliseconds is a flash: a quick replacement shows none.

@@ -22,27 +22,13 @@ namespace {
 
 const char kTitle[] = "Brenthor Loxen Client";
 
-// Holds the launcher in its start script, with the dialog up, until the test lets it go.
-const char kGateScript[] =
-    "#!/bin/sh\n"
-    "touch \"$HOME/started\"\n"
-    "for _ in $(seq 1 1200); do [ -e \"$HOME/release\" ] && exit 0; sleep 0.1; done\n"
-    "exit 1\n";
-
 bool OnPath(const std::string &program) {
     return RunShell("command -v " + program + " >/dev/null 2>&1") == 0;
 }
 
 // Output of a shell command, with DISPLAY set.
 std::string Capture(const std::string &display, const std::string &command) {
-    std::string line = "DISPLAY=" + display + " " + command + " 2>/dev/null";
-    std::unique_ptr<FILE, int (*)(FILE *)> pipe(::popen(line.c_str(), "r"), ::pclose);
-    if (!pipe)
-        return {};
-    std::string out;
-    char chunk[256];
-    while (size_t n = std::fread(chunk, 1, sizeof chunk, pipe.get())) out.append(chunk, n);
-    return out;
+    return RunCapturing("DISPLAY=" + display + " " + command + " 2>/dev/null").out;
 }
 
 // The visible window with the dialog's title, 0 when there is none.
@@ -139,10 +125,8 @@ TEST(LauncherWindowTest, CloseRequestAndEscapeDoNotEndTheRun) {
 
     LauncherSandbox box;
     const FakeInstall &fake = box.fake();
-    const std::string gate = fake.base() + "/gate-start-stop";
-    WriteFile(gate, kGateScript);
     ASSERT_TRUE(box.InstallRunningClient("120"));  // a quick first install shows no dialog
-    box.MakePackage("121", {"--filler", "1000", "--start-stop", gate});
+    box.MakeGatedPackage("121", {"--filler", "1000"});
     auto launcher = box.Spawn({{"DISPLAY", screen.display()}, {"QT_QPA_PLATFORM", "xcb"}});
 
     unsigned long window = 0;
@@ -155,15 +139,15 @@ TEST(LauncherWindowTest, CloseRequestAndEscapeDoNotEndTheRun) {
                        std::to_string(window) + " key Escape"),
               0);
 
-    ASSERT_TRUE(WaitFor([&] { return PathExists(fake.home() + "/started"); }, 120000))
+    ASSERT_TRUE(WaitFor([&] { return box.Starts() > 0; }, 120000))
         << "the run never reached the start script";
     EXPECT_EQ(FindDialog(screen.display()), window) << "the dialog went away before the run ended";
     EXPECT_TRUE(IsAlive(launcher->pid())) << "the launcher ended before its start script returned";
 
     Screenshot(screen.display(), window, "dialog.png");
 
-    WriteFile(fake.home() + "/release", "");
-    LauncherRun run = LauncherSandbox::Finish(*launcher);
+    box.Release();
+    CapturedRun run = LauncherSandbox::Finish(*launcher);
     EXPECT_EQ(run.status, 0);
     EXPECT_EQ(ReadFile(fake.source_info()), ReadFile(fake.target_info()));
     EXPECT_TRUE(PathExists(fake.app_path() + "/share/filler/part-00999"));
@@ -184,17 +168,14 @@ TEST(LauncherWindowTest, UnderAWindowManagerTheDialogKeepsItsHeightAndIsRaised) 
     })) << "openbox did not start";
 
     LauncherSandbox box;
-    const FakeInstall &fake = box.fake();
-    const std::string gate = fake.base() + "/gate-start-stop";
-    WriteFile(gate, kGateScript);
     ASSERT_TRUE(box.InstallRunningClient("120"));
-    box.MakePackage("121", {"--start-stop", gate});
+    box.MakeGatedPackage("121");
     const ChildProcess::Environment x11 = {{"DISPLAY", screen.display()},
                                            {"QT_QPA_PLATFORM", "xcb"}};
     auto launcher = box.Spawn(x11);
     unsigned long window = 0;
     ASSERT_TRUE(WaitFor([&] { return (window = FindDialog(screen.display())) != 0; }, 60000));
-    ASSERT_TRUE(WaitFor([&] { return PathExists(fake.home() + "/started"); }));
+    ASSERT_TRUE(WaitFor([&] { return box.Starts() > 0; }));
 
     EXPECT_NE(Capture(screen.display(), "xprop -id " + std::to_string(window) + " WM_CLASS")
                   .find("\"brenthor-loxen\"\n"),
@@ -213,7 +194,7 @@ TEST(LauncherWindowTest, UnderAWindowManagerTheDialogKeepsItsHeightAndIsRaised) 
     EXPECT_TRUE(WaitFor([&] { return FindDialog(screen.display()) == window; }, 10000))
         << "the second launcher did not bring the dialog back";
 
-    WriteFile(fake.home() + "/release", "");
+    box.Release();
     EXPECT_EQ(LauncherSandbox::Finish(*launcher).status, 0);
     ::kill(wm.pid(), SIGTERM);
 }

@@ -9,7 +9,7 @@
 #include <set>
 #include <sstream>
 
-#include "tests/faults/fault_case.h"
+#include "tests/support/fault_scratch.h"
 #include "tests/support/wayland_session.h"
 
 namespace loxtest {
@@ -132,11 +132,11 @@ TEST_F(DebPackageTest, LinkStartsTheLauncherThatInstallsTheSampleClientThenFinds
     pid_t client = 0;
     ASSERT_TRUE(WaitFor([&] { return (client = ClientNamedBy(user)) != 0; }))
         << "the sample client did not start";
-    const auto installed = SnapshotTree(app);
+    const auto installed = ListTree(app);
 
     CapturedRun second = scratch.Run(launcher, scratch.Env(home));
     EXPECT_EQ(second.status, 0) << second.err;
-    EXPECT_EQ(SnapshotTree(app), installed);
+    EXPECT_EQ(ListTree(app), installed);
     EXPECT_EQ(ClientNamedBy(user), client) << "an up-to-date run keeps the running client";
     EXPECT_TRUE(EndClient(user));
 }

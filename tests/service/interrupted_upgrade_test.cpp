@@ -14,9 +14,9 @@
 namespace {
 
 using loxtest::FakeInstall;
+using loxtest::ListTree;
 using loxtest::MakeDirs;
 using loxtest::PathExists;
-using loxtest::SnapshotTree;
 
 // Runs the child until it stops or ends; a stopped child is killed with SIGKILL.
 // Returns the child's first line of output.
@@ -89,7 +89,7 @@ TEST_P(InterruptedUpgradeTest, NextRunFinishesTheReplacementAndLaterRunsLeaveItA
     EXPECT_EQ(StartCount(env), 0);
 
     EXPECT_EQ(RunChild(env, "none"), "need=1 rc=0");
-    EXPECT_EQ(SnapshotTree(env.fake.app_path()), FakeInstall::ClientTree("121"));
+    EXPECT_EQ(ListTree(env.fake.app_path()), FakeInstall::ClientTree("121"));
     EXPECT_FALSE(PathExists(env.Marker()));
     EXPECT_FALSE(PathExists(env.Backup(0)));
     EXPECT_FALSE(PathExists(env.Backup(1)));
@@ -125,11 +125,11 @@ TEST_F(FailedRecoveryTest, OldInstallationComesBackWhenTheNextReplacementFailsTo
         SCOPED_TRACE(stop);
         env.fake.WritePackage("121");
         env.fake.InstallClient("120");
-        auto before = SnapshotTree(env.fake.app_path());
+        auto before = ListTree(env.fake.app_path());
         ASSERT_EQ(RunChild(env, stop), std::string("stopped ") + stop);
         BreakPackage();
         EXPECT_EQ(RunChild(env, "none"), "need=1 rc=-1");
-        EXPECT_EQ(SnapshotTree(env.fake.app_path()), before);
+        EXPECT_EQ(ListTree(env.fake.app_path()), before);
         EXPECT_FALSE(PathExists(env.Marker()));
         EXPECT_FALSE(PathExists(env.Backup(0)));
     }
@@ -142,7 +142,7 @@ TEST_F(FailedRecoveryTest, PackageOlderThanTheInstallationPutBackDoesNotReplaceI
     ASSERT_EQ(RunChild(env, "extracting"), "stopped extracting");
     env.fake.WritePackage("121");
     EXPECT_EQ(RunChild(env, "none"), "need=1 rc=0");
-    EXPECT_EQ(SnapshotTree(env.fake.app_path()), FakeInstall::ClientTree("130"));
+    EXPECT_EQ(ListTree(env.fake.app_path()), FakeInstall::ClientTree("130"));
     EXPECT_FALSE(PathExists(env.Marker()));
     EXPECT_EQ(StartCount(env), 1);
 }
@@ -158,7 +158,7 @@ TEST_F(FailedRecoveryTest, PartialFirstInstallationIsRemovedWhenTheNextOneFailsT
 
     env.fake.WritePackage("121");
     EXPECT_EQ(RunChild(env, "none"), "need=1 rc=0");
-    EXPECT_EQ(SnapshotTree(env.fake.app_path()), FakeInstall::ClientTree("121"));
+    EXPECT_EQ(ListTree(env.fake.app_path()), FakeInstall::ClientTree("121"));
 }
 
 }  // namespace

@@ -51,9 +51,9 @@ extern "C" int __wrap_syncfs(int fd) {
 namespace {
 
 using loxtest::FakeInstall;
+using loxtest::ListTree;
 using loxtest::MakeDirs;
 using loxtest::PathExists;
-using loxtest::SnapshotTree;
 using loxtest::WriteFile;
 
 int PrepareExpecting(void *expected) {
@@ -84,7 +84,7 @@ protected:
         WriteFile(env.fake.package_path(), package.substr(0, package.size() / 2));
     }
 
-    std::map<std::string, std::string> App() const { return SnapshotTree(env.fake.app_path()); }
+    std::map<std::string, std::string> App() const { return ListTree(env.fake.app_path()); }
 
     // PrepareUserEnv as the user nobody: 0 when it returned expected, -1 when that user is out
     // of reach here.
@@ -109,9 +109,6 @@ TEST_F(PrepareEnvTest, FirstInstallationExtractsAndRemovesAStaleBackupName) {
     EXPECT_EQ(App(), FakeInstall::ClientTree("121"));
     EXPECT_FALSE(PathExists(env.Backup(0)));
     EXPECT_FALSE(PathExists(env.Marker()));
-    EXPECT_TRUE(env.log.Has("extract package: '" + env.fake.package_path() + "' -> '" +
-                            env.fake.app_path() + "'\n"));
-    EXPECT_TRUE(env.log.Has("[INFO] cloud-service("));
 }
 
 TEST_F(PrepareEnvTest, ReplacementFlushesTheNewTreeBeforeTheBackupGoes) {
@@ -122,14 +119,12 @@ TEST_F(PrepareEnvTest, ReplacementFlushesTheNewTreeBeforeTheBackupGoes) {
     ASSERT_EQ(flushes.size(), 1u);
     EXPECT_EQ(flushes[0].dir, env.fake.app_path());
     EXPECT_TRUE(flushes[0].backup_present);
-    EXPECT_TRUE(env.log.Has("user installation is ready, removing backup app\n"));
 }
 
 TEST_F(PrepareEnvTest, StaleBackupNameIsClearedBeforeItIsUsed) {
     InstallOld();
     MakeDirs(env.Backup(0) + "/leftover");
     ASSERT_EQ(service.PrepareUserEnv(), 0);
-    EXPECT_FALSE(env.log.Has("failed to backup app"));
     EXPECT_EQ(App(), FakeInstall::ClientTree("121"));
     EXPECT_FALSE(PathExists(env.Backup(0)));
     EXPECT_FALSE(PathExists(env.Backup(1)));
@@ -146,12 +141,8 @@ TEST_F(PrepareEnvTest, TenBackupNamesThatCannotBeClearedLeaveTheOldInstallationA
         GTEST_SKIP() << "cannot run as nobody here";
     EXPECT_EQ(status, 0);
     EXPECT_EQ(App(), before);
-    EXPECT_EQ(env.log.Count("[ERROR] cloud-service("), 11);
-    EXPECT_EQ(env.log.Count("[WARNING] cloud-service("), 10);
-    for (int n = 0; n < 10; ++n) EXPECT_EQ(env.log.Count("-> '" + env.Backup(n) + "'\n"), 1) << n;
     EXPECT_TRUE(env.log.Has("failed to backup app from '" + env.fake.app_path() + "' -> '" +
                             env.Backup(9) + "' at max retries, exiting\n"));
-    EXPECT_FALSE(env.log.Has("extract package"));
     EXPECT_FALSE(PathExists(env.Marker()));
 }
 
@@ -172,7 +163,7 @@ TEST_F(PrepareEnvTest, FailedExtractionRestoresTheOldTreeByteForByte) {
 TEST_F(PrepareEnvTest, BadPackagesNeverHarmTheOldInstallationOrAnythingOutside) {
     InstallOld();
     auto before = App();
-    auto home_before = SnapshotTree(env.fake.home());
+    auto home_before = ListTree(env.fake.home());
     std::vector<std::function<void()>> breakers = {
         [&] { ::unlink(env.fake.package_path().c_str()); },
         [&] { WriteFile(env.fake.package_path(), ""); },
@@ -192,7 +183,7 @@ TEST_F(PrepareEnvTest, BadPackagesNeverHarmTheOldInstallationOrAnythingOutside) 
         breakers[i]();
         EXPECT_EQ(service.PrepareUserEnv(), -1) << i;
         EXPECT_EQ(App(), before) << i;
-        EXPECT_EQ(SnapshotTree(env.fake.home()), home_before) << i;
+        EXPECT_EQ(ListTree(env.fake.home()), home_before) << i;
         ::rmdir(env.fake.package_path().c_str());
     }
 }
@@ -263,7 +254,6 @@ TEST_F(PrepareEnvTest, ReadOnlyDirectoriesNeitherKeepBackupsNorBlockTheirNames) 
     ASSERT_EQ(status, 0);
     EXPECT_EQ(App(), FakeInstall::ClientTree("121"));
     EXPECT_FALSE(PathExists(env.Backup(1)));
-    EXPECT_EQ(env.log.Count("[WARNING] cloud-service("), 2);
     EXPECT_EQ(env.log.Count("cannot remove old backup '" + env.Backup(0) + "': Permission denied"),
               2);
 }
@@ -275,20 +265,19 @@ TEST_F(PrepareEnvTest, RecoveryThatCannotFinishSaysOnEveryRunWhereTheOldInstalla
     WriteFile(env.Marker(), "step=extract\nbackup=0\n");
     loxtest::HandToNobody(env.fake.base(), env.fake.user_path());
     WriteFile(RootsDir(env.fake.app_path()) + "/f", "x");
-    const auto backup = SnapshotTree(env.Backup(0));
+    const auto backup = ListTree(env.Backup(0));
     const int status = PrepareAsNobody(-1);
     if (status < 0)
         GTEST_SKIP() << "cannot run as nobody here";
     EXPECT_EQ(status, 0);
     EXPECT_EQ(PrepareAsNobody(-1), 0);
-    EXPECT_EQ(env.log.Count("[ERROR] cloud-service("), 2);
     EXPECT_EQ(env.log.Count("cannot restore the old installation: failed to remove '" +
                             env.fake.app_path() +
                             "': Permission denied; the old installation "
                             "is intact in '" +
                             env.Backup(0) + "'\n"),
               2);
-    EXPECT_EQ(SnapshotTree(env.Backup(0)), backup);
+    EXPECT_EQ(ListTree(env.Backup(0)), backup);
     EXPECT_TRUE(PathExists(env.Marker()));
 }
 
@@ -313,7 +302,7 @@ protected:
 };
 
 std::map<std::string, std::string> Contents(const std::string &dir) {
-    auto tree = SnapshotTree(dir);
+    auto tree = ListTree(dir);
     for (auto &entry : tree)
         if (entry.second.compare(0, 5, "file ") == 0)
             entry.second = entry.second.substr(entry.second.find(' ', 5) + 1);
@@ -365,7 +354,7 @@ TEST_F(CopyPathTest, EntriesThatAreNotRegularFilesAreSkippedWithAWarning) {
     ASSERT_EQ(::mkfifo((src + "/fifo").c_str(), 0600), 0);
     ASSERT_EQ(::symlink("/dev/null", (src + "/device").c_str()), 0);
     EXPECT_EQ(service.FSCopyPath(src.c_str(), dst.c_str()), 0);
-    EXPECT_EQ(SnapshotTree(dst).size(), 1u);
+    EXPECT_EQ(ListTree(dst).size(), 1u);
     EXPECT_EQ(env.log.Count("[WARNING] cloud-service("), 2);
     EXPECT_TRUE(env.log.Has("FSCopyPath: skipping '" + src + "/fifo', it is not a regular file\n"));
 }

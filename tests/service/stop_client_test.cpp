@@ -175,7 +175,6 @@ TEST_F(StopClientTest, ForeignProcessIsNeverSignalled) {
     service.StopService();
     EXPECT_TRUE(named_alike.Alive());
     EXPECT_EQ(Signals(SIGTERM) + Signals(SIGKILL), 0);
-    EXPECT_TRUE(env.log.Has("[NOTE] linux/linux-service("));
     EXPECT_TRUE(env.log.Has("is not the client, not terminating it"));
 }
 
@@ -283,7 +282,6 @@ TEST_F(StopClientTest, UpgradeStopsTheClientOnlyWhenTheClientExecutableExists) {
     env.fake.WritePackage("121");
     EXPECT_EQ(service.HandlePackageUpgrade(), 0);
     EXPECT_TRUE(client.Alive());
-    EXPECT_FALSE(env.log.Has("local appdata exist"));
 }
 
 TEST_F(StopClientTest, UpgradeStopsARunningClientBeforeReplacingIt) {
@@ -293,8 +291,7 @@ TEST_F(StopClientTest, UpgradeStopsARunningClientBeforeReplacingIt) {
     env.fake.WritePackage("121");
     EXPECT_EQ(service.HandlePackageUpgrade(), 0);
     EXPECT_EQ(client.Wait(), SIGTERM);
-    EXPECT_TRUE(env.log.Has("): local appdata exist\n"));
-    EXPECT_EQ(loxtest::SnapshotTree(env.fake.app_path()), loxtest::FakeInstall::ClientTree("121"));
+    EXPECT_EQ(loxtest::ListTree(env.fake.app_path()), loxtest::FakeInstall::ClientTree("121"));
 }
 
 }  // namespace

@@ -22,7 +22,6 @@ TEST_F(VersionTest, TargetRecordTakesTheFourKeysOfTheVersionGroup) {
     EXPECT_STREQ(service.target_version.minor_version.c_str(), "3");
     EXPECT_STREQ(service.target_version.build_version.c_str(), "121");
     EXPECT_STREQ(service.target_version.icon_overlay_version.c_str(), "9");
-    EXPECT_TRUE(env.log.Has("[INFO] cloud-service("));
     EXPECT_TRUE(env.log.Has("): target_version = (2, 3, 121, 9)\n"));
 }
 
@@ -31,7 +30,6 @@ TEST_F(VersionTest, BuildThatIsNotAPlainNumberIsReadAsMissingWithAWarning) {
     env.fake.WriteTargetInfo("[Version]\nminor_version=4\nbuild_version=121, beta\n");
     service.LoadTargetVersion();
     EXPECT_STREQ(service.target_version.build_version.c_str(), "");
-    EXPECT_TRUE(env.log.Has("[WARNING] cloud-service("));
     EXPECT_TRUE(env.log.Has("ignoring build_version '121, beta' in '" + env.fake.target_info()));
 }
 
@@ -79,13 +77,8 @@ TEST_F(VersionTest, PreUpgradeLoadsBothRecordsAndLogsTheirBuilds) {
     env.fake.WritePackage("121");
     env.fake.InstallClient("120");
     service.PreUpgrade();
-    std::string log = env.log.Text();
-    size_t target = log.find("target_version = (1, 0, 121, 7)");
-    size_t source = log.find("source_version = (1, 0, 120, 7)");
-    ASSERT_NE(target, std::string::npos);
-    ASSERT_NE(source, std::string::npos);
-    EXPECT_LT(target, source);
-    EXPECT_TRUE(env.log.Has("[DEBUG] linux/linux-service("));
+    EXPECT_STREQ(service.target_version.build_version.c_str(), "121");
+    EXPECT_STREQ(service.source_version.build_version.c_str(), "120");
     EXPECT_TRUE(env.log.Has("): Source version: ('120', '7')\n"));
     EXPECT_TRUE(env.log.Has("): Target version: ('121', '7')\n"));
 }

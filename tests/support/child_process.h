@@ -9,6 +9,12 @@
 
 namespace loxtest {
 
+struct CapturedRun {
+    int status = -1;  // exit status, or 128 + signal
+    std::string out;  // standard output
+    std::string err;  // standard error, where the run kept it apart
+};
+
 // A program run by a test with pipes on its standard input and output. The environment is the
 // test's own with `env` applied: a value sets the variable, std::nullopt removes it.
 // A child still running when the object dies is killed and reaped.
@@ -43,5 +49,12 @@ private:
     int output_fd_ = -1;
     std::string buffered_;
 };
+
+// A single-quoted shell word.
+std::string ShellQuote(const std::string &text);
+// Runs a shell command line; its exit status.
+int RunShell(const std::string &command);
+// Runs a shell command line with standard output kept; standard error passes through.
+CapturedRun RunCapturing(const std::string &command);
 
 }  // namespace loxtest

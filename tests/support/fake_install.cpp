@@ -1,16 +1,14 @@
 #include "tests/support/fake_install.h"
 
-#include <dirent.h>
-#include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <QDir>
 #include <QString>
-#include <cstdio>
 
 #include "telk/uipathmanager.h"
 #include "tests/support/archive_builder.h"
+#include "tests/support/tree_listing.h"
 
 namespace loxtest {
 
@@ -26,53 +24,9 @@ int ModeOf(const std::string &relative) {
     return relative == "package/start-stop" || relative == "bin/cloud-loxen-ui" ? 0755 : 0644;
 }
 
-mode_t CurrentUmask() {
-    mode_t mask = ::umask(0);
-    ::umask(mask);
-    return mask;
-}
-
 void SetPath(const char *key, const std::string &value) {
     UIPathManager::getInstance()->setPath(QString::fromLatin1(key),
                                           QDir::cleanPath(QString::fromStdString(value)));
-}
-
-std::string ModeText(mode_t mode) {
-    char text[8];
-    std::snprintf(text, sizeof text, "%o", static_cast<unsigned>(mode & 07777));
-    return text;
-}
-
-void Snapshot(const std::string &dir, const std::string &prefix,
-              std::map<std::string, std::string> &tree) {
-    DIR *stream = ::opendir(dir.c_str());
-    if (stream == nullptr) {
-        ADD_FAILURE() << "cannot list " << dir;
-        return;
-    }
-    while (struct dirent *entry = ::readdir(stream)) {
-        std::string name = entry->d_name;
-        if (name == "." || name == "..")
-            continue;
-        std::string path = dir + "/" + name;
-        std::string relative = prefix + name;
-        struct stat st;
-        if (::lstat(path.c_str(), &st) != 0) {
-            ADD_FAILURE() << "cannot stat " << path;
-            continue;
-        }
-        if (S_ISDIR(st.st_mode)) {
-            tree[relative] = "dir " + ModeText(st.st_mode);
-            Snapshot(path, relative + "/", tree);
-        } else if (S_ISLNK(st.st_mode)) {
-            char target[4096];
-            ssize_t length = ::readlink(path.c_str(), target, sizeof target - 1);
-            tree[relative] = "link " + std::string(target, length > 0 ? length : 0);
-        } else {
-            tree[relative] = "file " + ModeText(st.st_mode) + " " + ReadFile(path);
-        }
-    }
-    ::closedir(stream);
 }
 
 }  // namespace
@@ -95,12 +49,12 @@ std::map<std::string, std::string> FakeInstall::ClientFiles(const std::string &b
     };
 }
 
-std::map<std::string, std::string> FakeInstall::ClientTree(const std::string &build) {
+TreeListing FakeInstall::ClientTree(const std::string &build) {
     mode_t mask = CurrentUmask();
-    std::map<std::string, std::string> tree;
-    for (const char *dir : kClientDirs) tree[dir] = "dir " + ModeText(0755 & ~mask);
+    TreeListing tree;
+    for (const char *dir : kClientDirs) tree[dir] = DirEntry(0755 & ~mask);
     for (const auto &file : ClientFiles(build))
-        tree[file.first] = "file " + ModeText(ModeOf(file.first) & ~mask) + " " + file.second;
+        tree[file.first] = FileEntry(ModeOf(file.first) & ~mask, file.second);
     return tree;
 }
 
@@ -152,12 +106,6 @@ void FillPathRegistry(const std::string &home, const std::string &root) {
     SetPath("user_nimbrel_path", home + "/.Nimbrel");
     SetPath("user_nimbrel_resource_path", home + "/.Nimbrel/Nimbrel.app");
     SetPath("root_resource_path", root);
-}
-
-std::map<std::string, std::string> SnapshotTree(const std::string &dir) {
-    std::map<std::string, std::string> tree;
-    Snapshot(dir, "", tree);
-    return tree;
 }
 
 }  // namespace loxtest

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "tests/support/temp_dir.h"
+#include "tests/support/tree_listing.h"
 
 namespace loxtest {
 
@@ -38,9 +39,9 @@ public:
     // The files of a fake client of this build, by path relative to the application
     // directory. Its package/start-stop appends its arguments to start_log().
     static std::map<std::string, std::string> ClientFiles(const std::string &build);
-    // SnapshotTree() of a client of this build installed under the current umask, by
+    // ListTree() of a client of this build installed under the current umask, by
     // WritePackage and an extraction or by InstallClient.
-    static std::map<std::string, std::string> ClientTree(const std::string &build);
+    static TreeListing ClientTree(const std::string &build);
     // An INFO file of group Version with this build and fixed other fields.
     static std::string InfoText(const std::string &build);
 
@@ -66,9 +67,5 @@ private:
 
 // Sets the nine path-registry keys for a home directory and an installed tree.
 void FillPathRegistry(const std::string &home, const std::string &root);
-
-// A whole tree as text, for byte-for-byte comparisons: relative path -> "dir 755",
-// "file 644 <content>" or "link <target>".
-std::map<std::string, std::string> SnapshotTree(const std::string &dir);
 
 }  // namespace loxtest

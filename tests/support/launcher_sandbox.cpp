@@ -10,7 +10,6 @@
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <sstream>
 #include <thread>
 
@@ -18,22 +17,9 @@ namespace loxtest {
 
 namespace {
 
-std::string ReadWhole(const std::string &path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
-std::string Quote(const std::string &text) {
-    std::string quoted = "'";
-    for (char c : text) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
-    return quoted + "'";
-}
-
 // NUL-separated entries of /proc/PID/<name>.
 std::vector<std::string> ProcList(pid_t pid, const char *name) {
-    std::string raw = ReadWhole("/proc/" + std::to_string(pid) + "/" + name);
+    std::string raw = ReadIfThere("/proc/" + std::to_string(pid) + "/" + name);
     std::vector<std::string> items;
     std::istringstream stream(raw);
     for (std::string item; std::getline(stream, item, '\0');) items.push_back(item);
@@ -41,7 +27,7 @@ std::vector<std::string> ProcList(pid_t pid, const char *name) {
 }
 
 pid_t ParentOf(pid_t pid) {
-    const std::string text = ReadWhole("/proc/" + std::to_string(pid) + "/stat");
+    const std::string text = ReadIfThere("/proc/" + std::to_string(pid) + "/stat");
     size_t paren = text.rfind(')');
     if (paren == std::string::npos)
         return 0;
@@ -50,6 +36,13 @@ pid_t ParentOf(pid_t pid) {
     long parent = 0;
     fields >> state >> parent;
     return static_cast<pid_t>(parent);
+}
+
+void EndGently(const std::vector<pid_t> &clients) {
+    for (pid_t client : clients) ::kill(client, SIGTERM);
+    for (pid_t client : clients)
+        if (!WaitFor([&] { return !IsAlive(client); }, 5000))
+            ::kill(client, SIGKILL);
 }
 
 }  // namespace
@@ -66,15 +59,34 @@ LauncherSandbox::LauncherSandbox() {
 }
 
 LauncherSandbox::~LauncherSandbox() {
-    EndClients();
+    EndClient(*this, 0);
 }
 
 void LauncherSandbox::MakePackage(const std::string &build,
                                   const std::vector<std::string> &options) const {
-    std::string command = Quote(std::string(LOXEN_SOURCE_DIR) + "/scripts/make-package");
-    for (const std::string &option : options) command += " " + Quote(option);
-    command += " " + Quote(build) + " " + Quote(fake_.root());
+    std::string command = ShellQuote(std::string(LOXEN_SOURCE_DIR) + "/scripts/make-package");
+    for (const std::string &option : options) command += " " + ShellQuote(option);
+    command += " " + ShellQuote(build) + " " + ShellQuote(fake_.root());
     ASSERT_EQ(RunShell(command), 0) << command;
+}
+
+void LauncherSandbox::MakeGatedPackage(const std::string &build,
+                                       std::vector<std::string> options) const {
+    const std::string gate = fake_.base() + "/gate-start-stop";
+    WriteFile(gate,
+              "#!/bin/sh\necho >> \"$HOME/starts\"\n"
+              "for _ in $(seq 1 1200); do [ -e \"$HOME/release\" ] && exit 0; sleep 0.1; done\n"
+              "exit 1\n");
+    options.insert(options.end(), {"--start-stop", gate});
+    MakePackage(build, options);
+}
+
+int LauncherSandbox::Starts() const {
+    return CountOf(ReadIfThere(fake_.home() + "/starts"), "\n");
+}
+
+void LauncherSandbox::Release() const {
+    WriteFile(fake_.home() + "/release", "");
 }
 
 void LauncherSandbox::SetAllLevels(int level) const {
@@ -92,7 +104,7 @@ bool LauncherSandbox::InstallRunningClient(const std::string &build,
         return false;
     // The sample client may end within the launcher's first look; this one takes half a second
     // after SIGTERM. The launcher knows its client by name, hence the link.
-    EndClients();
+    EndClient(*this);
     const std::string dir = fake_.base() + "/slow-client/bin";
     std::filesystem::create_directories(dir);
     const std::string client = dir + "/cloud-loxen-ui";
@@ -100,9 +112,10 @@ bool LauncherSandbox::InstallRunningClient(const std::string &build,
         return false;
     const std::string script =
         "echo pid=$$ >\"$0\"; trap 'sleep 0.5; exit 0' TERM; while :; do sleep 0.2; done";
-    RunShell("HOME=" + Quote(fake_.home()) + " setsid " + Quote(client) + " -c " + Quote(script) +
-             " " + Quote(fake_.pid_file()) + " </dev/null >/dev/null 2>&1 &");
-    return WaitFor([&] { return PidFromFile() > 0 && IsAlive(PidFromFile()); });
+    RunShell("HOME=" + ShellQuote(fake_.home()) + " setsid " + ShellQuote(client) + " -c " +
+             ShellQuote(script) + " " + ShellQuote(fake_.pid_file()) +
+             " </dev/null >/dev/null 2>&1 &");
+    return WaitFor([&] { return ClientNamedBy(fake_.user_path()) != 0; });
 }
 
 std::unique_ptr<ChildProcess> LauncherSandbox::Spawn(
@@ -119,8 +132,8 @@ std::unique_ptr<ChildProcess> LauncherSandbox::Spawn(
         command.front(), std::vector<std::string>(command.begin() + 1, command.end()), merged);
 }
 
-LauncherRun LauncherSandbox::Finish(ChildProcess &launcher) {
-    LauncherRun run;
+CapturedRun LauncherSandbox::Finish(ChildProcess &launcher) {
+    CapturedRun run;
     run.status = launcher.Wait();
     // The little it prints waits in the pipe.
     for (std::string line = launcher.ReadLine(); !line.empty(); line = launcher.ReadLine())
@@ -128,13 +141,13 @@ LauncherRun LauncherSandbox::Finish(ChildProcess &launcher) {
     return run;
 }
 
-LauncherRun LauncherSandbox::Run(const ChildProcess::Environment &env,
+CapturedRun LauncherSandbox::Run(const ChildProcess::Environment &env,
                                  const std::vector<std::string> &command) const {
     return Finish(*Spawn(env, command));
 }
 
 std::string LauncherSandbox::Log() const {
-    return ReadWhole(fake_.user_path() + "/log/launcher.log");
+    return ReadIfThere(fake_.user_path() + "/log/launcher.log");
 }
 
 std::vector<pid_t> LauncherSandbox::ClientPids() const {
@@ -167,23 +180,35 @@ std::vector<pid_t> LauncherSandbox::ClientPids() const {
     return clients;
 }
 
-pid_t LauncherSandbox::PidFromFile() const {
-    std::string text = ReadWhole(fake_.pid_file());
-    if (text.rfind("pid=", 0) != 0)
-        return 0;
-    return static_cast<pid_t>(std::atol(text.c_str() + 4));
+bool EndClient(const LauncherSandbox &box, int wait_ms) {
+    std::vector<pid_t> clients;
+    if (!WaitFor([&] { return !(clients = box.ClientPids()).empty(); }, wait_ms))
+        return false;
+    EndGently(clients);
+    return true;
 }
 
-void LauncherSandbox::EndClients() const {
-    // SIGTERM first: the sample client then ends its own sleeper instead of orphaning it.
-    const std::vector<pid_t> clients = ClientPids();
-    for (pid_t pid : clients) ::kill(pid, SIGTERM);
-    WaitFor([&] { return ClientPids().empty(); }, 5000);
-    for (pid_t pid : ClientPids()) ::kill(pid, SIGKILL);
+bool EndClient(const std::string &user_path, int wait_ms) {
+    pid_t client = 0;
+    if (!WaitFor([&] { return (client = ClientNamedBy(user_path)) != 0; }, wait_ms))
+        return false;
+    EndGently({client});
+    return true;
+}
+
+pid_t ClientNamedBy(const std::string &user_path) {
+    const std::string text = ReadIfThere(user_path + "/ui.pid");
+    if (text.rfind("pid=", 0) != 0)
+        return 0;
+    const pid_t pid = static_cast<pid_t>(std::atol(text.c_str() + 4));
+    if (pid <= 0 || !IsAlive(pid))
+        return 0;
+    const std::string cmdline = ReadIfThere("/proc/" + std::to_string(pid) + "/cmdline");
+    return cmdline.find("/bin/cloud-loxen-ui") != std::string::npos ? pid : 0;
 }
 
 bool IsAlive(pid_t pid) {
-    std::string stat = ReadWhole("/proc/" + std::to_string(pid) + "/stat");
+    std::string stat = ReadIfThere("/proc/" + std::to_string(pid) + "/stat");
     size_t paren = stat.rfind(')');
     if (paren == std::string::npos || paren + 2 >= stat.size())
         return false;
@@ -199,11 +224,6 @@ bool WaitFor(const std::function<bool()> &condition, int timeout_ms) {
         std::this_thread::sleep_for(std::chrono::milliseconds(20));
     }
     return true;
-}
-
-int RunShell(const std::string &command) {
-    int status = std::system(command.c_str());
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
 }  // namespace loxtest

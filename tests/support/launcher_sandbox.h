@@ -13,17 +13,12 @@
 
 namespace loxtest {
 
-struct LauncherRun {
-    int status = -1;  // exit status, or 128 + signal
-    std::string out;  // standard output
-};
-
 // The installed launcher tree of the build copied into a fake installation's root, with a
 // home of its own. Sample clients that run with that home are ended when the sandbox dies.
 //
 //   LauncherSandbox box;
 //   box.MakePackage("121");
-//   LauncherRun run = box.Run();
+//   CapturedRun run = box.Run();
 class LauncherSandbox {
 public:
     LauncherSandbox();
@@ -36,6 +31,11 @@ public:
 
     // scripts/make-package [options...] BUILD root
     void MakePackage(const std::string &build, const std::vector<std::string> &options = {}) const;
+    // MakePackage with a start script that counts its runs in Starts() and holds its launcher
+    // until Release(), two minutes at most.
+    void MakeGatedPackage(const std::string &build, std::vector<std::string> options = {}) const;
+    int Starts() const;
+    void Release() const;
     // Every component at this level.
     void SetAllLevels(int level) const;
     // Installs a package of this build with a client running that takes half a second to stop:
@@ -48,16 +48,14 @@ public:
     // `command` replaces the launcher's path (a link to it, or a program that starts it).
     std::unique_ptr<ChildProcess> Spawn(const ChildProcess::Environment &env = {},
                                         const std::vector<std::string> &command = {}) const;
-    static LauncherRun Finish(ChildProcess &launcher);
-    LauncherRun Run(const ChildProcess::Environment &env = {},
+    // Standard error passes through.
+    static CapturedRun Finish(ChildProcess &launcher);
+    CapturedRun Run(const ChildProcess::Environment &env = {},
                     const std::vector<std::string> &command = {}) const;
 
     std::string Log() const;
     // Process ids of the sample clients running with the sandbox's home.
     std::vector<pid_t> ClientPids() const;
-    // The pid the client's pid file names, 0 when there is none.
-    pid_t PidFromFile() const;
-    void EndClients() const;
 
 private:
     FakeInstall fake_;
@@ -67,7 +65,14 @@ private:
 bool IsAlive(pid_t pid);
 // Polls condition every 20 ms until it holds or timeout_ms has passed.
 bool WaitFor(const std::function<bool()> &condition, int timeout_ms = 30000);
-// Runs a shell command line; its exit status.
-int RunShell(const std::string &command);
+
+// Waits for the sample client that a run started and ends it with SIGTERM (so that it also
+// ends its sleeper), SIGKILL if it lingers. False when no client came up. The first finds it
+// by the sandbox home's environment, the second through the pid file of another per-user tree
+// (only a process running a "bin/cloud-loxen-ui" is touched).
+bool EndClient(const LauncherSandbox &box, int wait_ms = 10000);
+bool EndClient(const std::string &user_path, int wait_ms = 10000);
+// The live sample client that the pid file of this per-user tree names, or 0.
+pid_t ClientNamedBy(const std::string &user_path);
 
 }  // namespace loxtest

@@ -1,5 +1,6 @@
 #include "tests/support/temp_dir.h"
 
+#include <dirent.h>
 #include <ftw.h>
 #include <grp.h>
 #include <gtest/gtest.h>
@@ -73,6 +74,33 @@ std::string ReadFile(const std::string &path) {
     std::ostringstream text;
     text << in.rdbuf();
     return text.str();
+}
+
+std::string ReadIfThere(const std::string &path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+std::set<std::string> NamesIn(const std::string &dir) {
+    // readdir, not a directory_iterator: the directory may go while it is read.
+    std::set<std::string> names;
+    DIR *stream = ::opendir(dir.c_str());
+    if (stream == nullptr)
+        return names;
+    while (const struct dirent *entry = ::readdir(stream)) names.insert(entry->d_name);
+    ::closedir(stream);
+    names.erase(".");
+    names.erase("..");
+    return names;
+}
+
+int CountOf(const std::string &text, const std::string &needle) {
+    int count = 0;
+    for (size_t at = text.find(needle); at != std::string::npos; at = text.find(needle, at + 1))
+        ++count;
+    return count;
 }
 
 void MakeDirs(const std::string &path) {

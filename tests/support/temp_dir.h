@@ -1,5 +1,6 @@
 #pragma once
 
+#include <set>
 #include <string>
 
 namespace loxtest {
@@ -23,8 +24,14 @@ private:
 // Small file helpers for tests; each fails the current test on error.
 void WriteFile(const std::string &path, const std::string &content);
 std::string ReadFile(const std::string &path);
+// The content, empty when the file is not there or not readable (no failure).
+std::string ReadIfThere(const std::string &path);
 void MakeDirs(const std::string &path);
 bool PathExists(const std::string &path);  // without following a final link
+// The names of the entries directly in dir; none when it cannot be listed (no failure).
+std::set<std::string> NamesIn(const std::string &dir);
+// How often needle stands in text (overlapping counts).
+int CountOf(const std::string &text, const std::string &needle);
 
 // Runs fn in a forked child that has dropped to the unprivileged user "nobody".
 // Returns the child's exit status, or -1 when dropping privileges is impossible here

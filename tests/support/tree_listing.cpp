@@ -6,36 +6,20 @@
 #include <unistd.h>
 
 #include <QCryptographicHash>
-#include <QFile>
 #include <algorithm>
 #include <cstdio>
+
+#include "tests/support/temp_dir.h"
 
 namespace loxtest {
 
 namespace {
 
-std::string ModeText(mode_t mode) {
-    char text[8];
-    std::snprintf(text, sizeof text, "%o", static_cast<unsigned>(mode & 07777));
-    return text;
-}
-
-std::string Sha256Of(const std::string &path) {
-    QFile file(QString::fromStdString(path));
-    QCryptographicHash hash(QCryptographicHash::Sha256);
-    if (!file.open(QIODevice::ReadOnly) || !hash.addData(&file)) {
-        ADD_FAILURE() << "cannot read " << path;
-        return "unreadable";
-    }
-    return hash.result().toHex().toStdString();
-}
-
 std::string Describe(const std::string &path, const struct stat &st) {
     if (S_ISDIR(st.st_mode))
-        return "dir " + ModeText(st.st_mode);
+        return DirEntry(st.st_mode);
     if (S_ISREG(st.st_mode))
-        return "file " + ModeText(st.st_mode) + " " + std::to_string(st.st_size) + " " +
-               Sha256Of(path);
+        return FileEntry(st.st_mode, ReadFile(path));
     if (S_ISLNK(st.st_mode)) {
         char target[4096];
         const ssize_t length = ::readlink(path.c_str(), target, sizeof target - 1);
@@ -76,6 +60,29 @@ TreeListing ListTree(const std::string &root, const std::vector<std::string> &ex
     TreeListing listing;
     List(root, "", excluded, listing);
     return listing;
+}
+
+std::string DirEntry(mode_t mode) {
+    return "dir " + ModeText(mode);
+}
+
+std::string FileEntry(mode_t mode, const std::string &content) {
+    const QByteArray sha =
+        QCryptographicHash::hash(QByteArray::fromStdString(content), QCryptographicHash::Sha256);
+    return "file " + ModeText(mode) + " " + std::to_string(content.size()) + " " +
+           sha.toHex().toStdString();
+}
+
+std::string ModeText(mode_t mode) {
+    char text[8];
+    std::snprintf(text, sizeof text, "%o", static_cast<unsigned>(mode & 07777));
+    return text;
+}
+
+mode_t CurrentUmask() {
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    return mask;
 }
 
 }  // namespace loxtest

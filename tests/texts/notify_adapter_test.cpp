@@ -12,25 +12,14 @@
 #include <utility>
 #include <vector>
 
+#include "tests/support/core_app.h"
+
 namespace {
 
 class NotifyAdapterTest : public ::testing::Test {
 protected:
-    static void SetUpTestSuite() {
-        static int argc = 1;
-        static char name[] = "notify_adapter_test";
-        static char *argv[] = {name, nullptr};
-        app_ = new QCoreApplication(argc, argv);
-    }
-    static void TearDownTestSuite() {
-        delete app_;
-        app_ = nullptr;
-    }
-
-    static QCoreApplication *app_;
+    static void SetUpTestSuite() { loxtest::CoreApp(); }
 };
-
-QCoreApplication *NotifyAdapterTest::app_ = nullptr;
 
 TEST_F(NotifyAdapterTest, RelaysEachCallAsItsSignal) {
     Notify_Adapter *relay = Notify_Adapter::GetInstance();
@@ -87,7 +76,7 @@ TEST_F(NotifyAdapterTest, CallsFromAWorkerArriveOnTheReceiversThreadInOrder) {
     const std::vector<QString> expected{"label label text", "progress 1/3", "progress 2/3",
                                         "progress 3/3"};
     EXPECT_EQ(receiver.events, expected);
-    for (QThread *thread : receiver.threads) EXPECT_EQ(thread, app_->thread());
+    for (QThread *thread : receiver.threads) EXPECT_EQ(thread, loxtest::CoreApp().thread());
     QObject::disconnect(relay, nullptr, &receiver, nullptr);
 }
 

@@ -9,6 +9,8 @@
 #include <QTranslator>
 #include <memory>
 
+#include "tests/support/core_app.h"
+
 // Outside any namespace: the macro declares the registration function where it stands.
 static void RegisterTexts() {
     Q_INIT_RESOURCE(texts);
@@ -69,21 +71,10 @@ class StrTableTest : public ::testing::Test {
 protected:
     static void SetUpTestSuite() {
         RegisterTexts();
-        static int argc = 1;
-        static char name[] = "strtable_test";
-        static char *argv[] = {name, nullptr};
-        app_ = new QCoreApplication(argc, argv);
+        loxtest::CoreApp();
         StrTable::InitStrTable();
     }
-    static void TearDownTestSuite() {
-        delete app_;
-        app_ = nullptr;
-    }
-
-    static QCoreApplication *app_;
 };
-
-QCoreApplication *StrTableTest::app_ = nullptr;
 
 TEST_F(StrTableTest, WithoutTranslationTheTextsAreEnglish) {
     EXPECT_EQ(StrTable::LoadStr(203), kAppName);

@@ -1,20 +1,9 @@
-#include "tests/faults/fault_case.h"
+#include "tests/support/fault_scratch.h"
 
 #include <gtest/gtest.h>
 #include <pwd.h>
-#include <signal.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
-
-#include <cstdio>
-#include <cstdlib>
-#include <filesystem>
-#include <fstream>
-#include <sstream>
-
-#include "tests/support/fake_install.h"
-#include "tests/support/launcher_sandbox.h"
 
 namespace loxtest {
 
@@ -41,20 +30,6 @@ int RunNobodyJob(void *arg) {
 
 const struct passwd *Nobody() {
     return ::getpwnam("nobody");
-}
-
-std::string ReadIfThere(const std::string &path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
-void EndGently(const std::vector<pid_t> &clients) {
-    for (pid_t client : clients) ::kill(client, SIGTERM);
-    for (pid_t client : clients)
-        if (!WaitFor([&] { return !IsAlive(client); }, 5000))
-            ::kill(client, SIGKILL);
 }
 
 }  // namespace
@@ -104,7 +79,7 @@ CapturedRun FaultScratch::Run(const std::string &launcher, const ChildProcess::E
     return run;
 }
 
-std::map<std::string, std::string> PackageTree(const std::string &package) {
+TreeListing PackageTree(const std::string &package) {
     TempDir unpacked;
     const std::string command =
         "tar -xzf " + ShellQuote(package) + " -C " + ShellQuote(unpacked.path());
@@ -112,59 +87,7 @@ std::map<std::string, std::string> PackageTree(const std::string &package) {
         ADD_FAILURE() << command;
         return {};
     }
-    return SnapshotTree(unpacked.path());
-}
-
-bool EndClient(const LauncherSandbox &box, int wait_ms) {
-    std::vector<pid_t> clients;
-    if (!WaitFor([&] { return !(clients = box.ClientPids()).empty(); }, wait_ms))
-        return false;
-    EndGently(clients);
-    return true;
-}
-
-bool EndClient(const std::string &user_path, int wait_ms) {
-    pid_t client = 0;
-    if (!WaitFor([&] { return (client = ClientNamedBy(user_path)) != 0; }, wait_ms))
-        return false;
-    EndGently({client});
-    return true;
-}
-
-pid_t ClientNamedBy(const std::string &user_path) {
-    const std::string text = ReadIfThere(user_path + "/ui.pid");
-    if (text.rfind("pid=", 0) != 0)
-        return 0;
-    const pid_t pid = static_cast<pid_t>(std::atol(text.c_str() + 4));
-    if (pid <= 0 || !IsAlive(pid))
-        return 0;
-    const std::string cmdline = ReadIfThere("/proc/" + std::to_string(pid) + "/cmdline");
-    return cmdline.find("/bin/cloud-loxen-ui") != std::string::npos ? pid : 0;
-}
-
-int CountOf(const std::string &text, const std::string &needle) {
-    int count = 0;
-    for (size_t at = text.find(needle); at != std::string::npos; at = text.find(needle, at + 1))
-        ++count;
-    return count;
-}
-
-std::string ShellQuote(const std::string &text) {
-    std::string quoted = "'";
-    for (char c : text) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
-    return quoted + "'";
-}
-
-CapturedRun RunCapturing(const std::string &command) {
-    CapturedRun run;
-    FILE *pipe = ::popen(command.c_str(), "r");
-    if (pipe == nullptr)
-        return run;
-    char chunk[4096];
-    while (size_t n = std::fread(chunk, 1, sizeof chunk, pipe)) run.out.append(chunk, n);
-    const int status = ::pclose(pipe);
-    run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    return run;
+    return ListTree(unpacked.path());
 }
 
 }  // namespace loxtest

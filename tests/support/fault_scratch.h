@@ -1,21 +1,13 @@
 #pragma once
 
-#include <sys/types.h>
-
-#include <map>
 #include <string>
 
 #include "tests/support/child_process.h"
 #include "tests/support/launcher_sandbox.h"
 #include "tests/support/temp_dir.h"
+#include "tests/support/tree_listing.h"
 
 namespace loxtest {
-
-struct CapturedRun {
-    int status = -1;  // exit status, or 128 + signal
-    std::string out;  // standard output
-    std::string err;  // standard error
-};
 
 enum class RunUser { Current, Nobody };
 
@@ -46,23 +38,31 @@ private:
     int runs_ = 0;
 };
 
-// The tree a package unpacks to, as SnapshotTree shows it (tar is the reference).
-std::map<std::string, std::string> PackageTree(const std::string &package);
+// A sandbox with its scratch, as the tests of the whole program use them.
+class FaultCase {
+public:
+    const FakeInstall &fake() const { return box.fake(); }
+    // Runs the sandbox's launcher for its own home.
+    CapturedRun RunLauncher(RunUser user = RunUser::Current) {
+        return scratch.Run(box.launcher(), scratch.Env(fake().home()), user);
+    }
+    // Everything under the temporary root except the per-user tree of home.
+    TreeListing Outside(const std::string &home) const {
+        return ListTree(fake().base(), {home + "/.BrenthorLoxen"});
+    }
+    TreeListing Outside() const { return Outside(fake().home()); }
+    // NamesIn the per-user tree, without the pid file a sample client may have left.
+    std::set<std::string> UserTreeNames() const {
+        std::set<std::string> names = NamesIn(fake().user_path());
+        names.erase("ui.pid");
+        return names;
+    }
 
-// Waits for the sample client that a run started and ends it with SIGTERM (so that it also
-// ends its sleeper), SIGKILL if it lingers. False when no client came up. The first finds it
-// by the sandbox home's environment, the second through the pid file of another per-user tree
-// (only a process running a "bin/cloud-loxen-ui" is touched).
-bool EndClient(const LauncherSandbox &box, int wait_ms = 10000);
-bool EndClient(const std::string &user_path, int wait_ms = 10000);
-// The live sample client that the pid file of this per-user tree names, or 0.
-pid_t ClientNamedBy(const std::string &user_path);
+    LauncherSandbox box;
+    FaultScratch scratch;
+};
 
-int CountOf(const std::string &text, const std::string &needle);
-
-// A single-quoted shell word.
-std::string ShellQuote(const std::string &text);
-// Runs a shell command line with standard output kept; standard error passes through.
-CapturedRun RunCapturing(const std::string &command);
+// The tree a package unpacks to, as ListTree shows it (tar is the reference).
+TreeListing PackageTree(const std::string &package);
 
 }  // namespace loxtest
