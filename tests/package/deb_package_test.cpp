@@ -6,6 +6,7 @@
 #include <QLibraryInfo>
 #include <filesystem>
 #include <map>
+#include <regex>
 #include <set>
 #include <sstream>
 
@@ -157,16 +158,32 @@ TEST_F(DebPackageTest, OnWaylandTheDialogHasItsTitleBarAndTheTerminalStaysQuiet)
     env["DISPLAY"] = std::nullopt;
     env["WAYLAND_DISPLAY"] = weston.socket();
 
-    CapturedRun run = scratch.Run(root / "usr/bin/brenthor-loxen", env, RunUser::Nobody);
-    EXPECT_EQ(run.status, 0);
-    EXPECT_EQ(run.out, "lib path = '" +
-                           QLibraryInfo::location(QLibraryInfo::PluginsPath).toStdString() + "'\n");
-    EXPECT_EQ(run.err, "");
-    const std::string log = ReadFile(home + "/.BrenthorLoxen/log/launcher.log");
-    EXPECT_EQ(CountOf(log, "display platform wayland,"), 1) << log;
-    EXPECT_EQ(CountOf(log, "without a title bar"), 0) << log;
-    EXPECT_NE(log.find("[DEBUG]"), std::string::npos) << "the level file in /etc was not read";
-    EXPECT_TRUE(EndClient(home + "/.BrenthorLoxen"));
+    // The first run installs quickly and shows no dialog; the second updates over a client
+    // that takes its time to stop, so the dialog is shown.
+    const std::string user_path = home + "/.BrenthorLoxen";
+    for (const bool update : {false, true}) {
+        SCOPED_TRACE(update ? "update" : "install");
+        if (update) {
+            EXPECT_TRUE(EndClient(user_path));
+            const std::string info = user_path + "/BrenthorLoxen.app/INFO";
+            WriteFile(info, std::regex_replace(ReadFile(info), std::regex("build_version=\\d+"),
+                                               "build_version=1"));
+            ASSERT_TRUE(StartSlowClient(home, true));
+        }
+        const size_t before = ReadIfThere(user_path + "/log/launcher.log").size();
+        CapturedRun run = scratch.Run(root / "usr/bin/brenthor-loxen", env, RunUser::Nobody);
+        EXPECT_EQ(run.status, 0);
+        EXPECT_EQ(run.out, "lib path = '" +
+                               QLibraryInfo::location(QLibraryInfo::PluginsPath).toStdString() +
+                               "'\n");
+        EXPECT_EQ(run.err, "");
+        const std::string log = ReadFile(user_path + "/log/launcher.log").substr(before);
+        EXPECT_EQ(CountOf(log, "display platform wayland,"), 1) << log;
+        EXPECT_EQ(CountOf(log, "progress dialog shown"), update ? 1 : 0) << log;
+        EXPECT_EQ(CountOf(log, "without a title bar"), 0) << log;
+        EXPECT_NE(log.find("[DEBUG]"), std::string::npos) << "the level file in /etc was not read";
+    }
+    EXPECT_TRUE(EndClient(user_path));
 }
 
 TEST_F(DebPackageTest, LevelFileIsAConffileAndTheAppStreamMetadataIsValid) {

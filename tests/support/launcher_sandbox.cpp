@@ -2,6 +2,7 @@
 
 #include <dirent.h>
 #include <gtest/gtest.h>
+#include <pwd.h>
 #include <signal.h>
 #include <sys/wait.h>
 
@@ -98,24 +99,15 @@ void LauncherSandbox::SetAllLevels(int level) const {
 }
 
 bool LauncherSandbox::InstallRunningClient(const std::string &build,
-                                           const ChildProcess::Environment &env) const {
+                                           const ChildProcess::Environment &env,
+                                           bool as_nobody) const {
     MakePackage(build);
     if (Run(env).status != 0)
         return false;
-    // The sample client may end within the launcher's first look; this one takes half a second
-    // after SIGTERM. The launcher knows its client by name, hence the link.
     EndClient(*this);
-    const std::string dir = fake_.base() + "/slow-client/bin";
-    std::filesystem::create_directories(dir);
-    const std::string client = dir + "/cloud-loxen-ui";
-    if (::symlink("/bin/sh", client.c_str()) != 0 && errno != EEXIST)
-        return false;
-    const std::string script =
-        "echo pid=$$ >\"$0\"; trap 'sleep 0.5; exit 0' TERM; while :; do sleep 0.2; done";
-    RunShell("HOME=" + ShellQuote(fake_.home()) + " setsid " + ShellQuote(client) + " -c " +
-             ShellQuote(script) + " " + ShellQuote(fake_.pid_file()) +
-             " </dev/null >/dev/null 2>&1 &");
-    return WaitFor([&] { return ClientNamedBy(fake_.user_path()) != 0; });
+    if (as_nobody)
+        HandToNobody(fake_.base(), fake_.home());
+    return StartSlowClient(fake_.home(), as_nobody);
 }
 
 std::unique_ptr<ChildProcess> LauncherSandbox::Spawn(
@@ -224,6 +216,31 @@ bool WaitFor(const std::function<bool()> &condition, int timeout_ms) {
         std::this_thread::sleep_for(std::chrono::milliseconds(20));
     }
     return true;
+}
+
+bool StartSlowClient(const std::string &home, bool as_nobody) {
+    // The sample client may end within the launcher's first look; this one takes half a second
+    // after SIGTERM. The launcher knows its client by name, hence the link.
+    const std::string dir = home + "/../slow-client/bin";
+    std::filesystem::create_directories(dir);
+    const std::string client = dir + "/cloud-loxen-ui";
+    if (::symlink("/bin/sh", client.c_str()) != 0 && errno != EEXIST)
+        return false;
+    std::string user;
+    if (as_nobody) {
+        const struct passwd *nobody = ::getpwnam("nobody");
+        if (nobody == nullptr || ::geteuid() != 0)
+            return false;
+        user = "setpriv --reuid=" + std::to_string(nobody->pw_uid) +
+               " --regid=" + std::to_string(nobody->pw_gid) + " --clear-groups ";
+    }
+    const std::string user_path = home + "/.BrenthorLoxen";
+    const std::string script =
+        "echo pid=$$ >\"$0\"; trap 'sleep 0.5; exit 0' TERM; while :; do sleep 0.2; done";
+    RunShell("HOME=" + ShellQuote(home) + " setsid " + user + ShellQuote(client) + " -c " +
+             ShellQuote(script) + " " + ShellQuote(user_path + "/ui.pid") +
+             " </dev/null >/dev/null 2>&1 &");
+    return WaitFor([&] { return ClientNamedBy(user_path) != 0; });
 }
 
 }  // namespace loxtest

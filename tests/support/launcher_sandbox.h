@@ -39,10 +39,11 @@ public:
     // Every component at this level.
     void SetAllLevels(int level) const;
     // Installs a package of this build with a client running that takes half a second to stop:
-    // the next replacement then lasts long enough for its progress dialog to be shown. False
-    // when no client came up.
-    bool InstallRunningClient(const std::string &build,
-                              const ChildProcess::Environment &env = {}) const;
+    // the next replacement then lasts long enough for its progress dialog to be shown. With
+    // `as_nobody` (root only) the home and that client belong to the user nobody. False when no
+    // client came up.
+    bool InstallRunningClient(const std::string &build, const ChildProcess::Environment &env = {},
+                              bool as_nobody = false) const;
 
     // Starts the launcher offscreen with HOME set to the sandbox's home; `env` overrides.
     // `command` replaces the launcher's path (a link to it, or a program that starts it).
@@ -74,5 +75,9 @@ bool EndClient(const LauncherSandbox &box, int wait_ms = 10000);
 bool EndClient(const std::string &user_path, int wait_ms = 10000);
 // The live sample client that the pid file of this per-user tree names, or 0.
 pid_t ClientNamedBy(const std::string &user_path);
+// Starts, for this home, a client that takes half a second to stop after SIGTERM, so that a
+// replacement over it lasts long enough for its dialog to be shown. With `as_nobody` (root
+// only) it runs as nobody. False when it did not come up.
+bool StartSlowClient(const std::string &home, bool as_nobody = false);
 
 }  // namespace loxtest
