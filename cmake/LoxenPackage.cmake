@@ -73,9 +73,6 @@ set(CPACK_DEBIAN_COMPRESSION_TYPE xz)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 
 set(CPACK_DEBIAN_MAIN_PACKAGE_NAME brenthor-loxen)
-# Loaded by the launcher on its first unpacking, so dpkg-shlibdeps does not see it; the symbols
-# the extractor calls are all in 3.0.4. The computed dependencies are added to this.
-set(CPACK_DEBIAN_MAIN_PACKAGE_DEPENDS "libarchive13 (>= 3.0.4)")
 set(CPACK_DEBIAN_MAIN_DESCRIPTION "launcher of the Brenthor Loxen file-synchronisation client
 Started from the desktop menu, it installs or updates your own copy of the
 Brenthor Loxen client from the copy this system carries, with a small

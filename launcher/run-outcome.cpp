@@ -15,6 +15,7 @@ constexpr int kPackageDamagedText = 1056;
 constexpr int kCannotWriteText = 1057;
 constexpr int kUnfinishedText = 1058;
 constexpr int kNotRunnableText = 1059;
+constexpr int kIncompleteText = 1060;
 constexpr int kDetailsText = 1051;
 
 int ReasonText(ClientProblem problem) {
@@ -27,6 +28,8 @@ int ReasonText(ClientProblem problem) {
             return kCannotWriteText;
         case ClientProblem::UnfinishedReplacement:
             return kUnfinishedText;
+        case ClientProblem::IncompleteInstallation:
+            return kIncompleteText;
         case ClientProblem::None:
         case ClientProblem::ClientNotRunnable:
             break;
@@ -36,7 +39,8 @@ int ReasonText(ClientProblem problem) {
 
 bool IsInstallProblem(ClientProblem problem) {
     return problem == ClientProblem::NoDiskSpace || problem == ClientProblem::DamagedPackage ||
-           problem == ClientProblem::CannotWrite;
+           problem == ClientProblem::CannotWrite ||
+           problem == ClientProblem::IncompleteInstallation;
 }
 
 const char *OutcomeWord(const RunOutcome &outcome) {

@@ -63,4 +63,7 @@ protected:
     ClientProblem client_problem = ClientProblem::None;
     // Error number of a failed extraction (0 when unknown), -1 while none has failed.
     int extract_error = -1;
+    // The extractor module or a library it needs could not be loaded: the installation of
+    // this program is incomplete.
+    bool extractor_missing = false;
 };

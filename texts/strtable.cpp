@@ -33,6 +33,8 @@ void InitStrTable() {
     SetRow(1058, "notice_reason_unfinished_update_loxen",
            "An interrupted update could not be completed.");
     SetRow(1059, "notice_reason_client_not_runnable_loxen", "The client program could not be run.");
+    SetRow(1060, "notice_reason_incomplete_installation_loxen",
+           "The installation of this program is incomplete. Please reinstall it.");
 }
 
 QString LoadStr(int id) {

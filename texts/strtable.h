@@ -5,7 +5,7 @@
 // The numbered table of the texts shown to the user, translated at call time in context "global".
 namespace StrTable {
 
-constexpr int NUM_STRING_IDS = 1060;
+constexpr int NUM_STRING_IDS = 1061;
 
 // Fills the table; called once at start-up before any LoadStr.
 void InitStrTable();

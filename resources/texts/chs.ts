@@ -47,5 +47,9 @@
         <source>The client program could not be run.</source>
         <translation>无法运行客户端程序。</translation>
     </message>
+    <message>
+        <source>The installation of this program is incomplete. Please reinstall it.</source>
+        <translation>此程序的安装不完整。请重新安装。</translation>
+    </message>
 </context>
 </TS>

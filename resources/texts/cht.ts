@@ -47,5 +47,9 @@
         <source>The client program could not be run.</source>
         <translation>無法執行用戶端程式。</translation>
     </message>
+    <message>
+        <source>The installation of this program is incomplete. Please reinstall it.</source>
+        <translation>此程式的安裝不完整。請重新安裝。</translation>
+    </message>
 </context>
 </TS>

@@ -47,5 +47,9 @@
         <source>The client program could not be run.</source>
         <translation>Klientský program se nepodařilo spustit.</translation>
     </message>
+    <message>
+        <source>The installation of this program is incomplete. Please reinstall it.</source>
+        <translation>Instalace tohoto programu je neúplná. Nainstalujte jej prosím znovu.</translation>
+    </message>
 </context>
 </TS>

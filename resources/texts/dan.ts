@@ -47,5 +47,9 @@
         <source>The client program could not be run.</source>
         <translation>Klientprogrammet kunne ikke køres.</translation>
     </message>
+    <message>
+        <source>The installation of this program is incomplete. Please reinstall it.</source>
+        <translation>Installationen af dette program er ufuldstændig. Geninstaller det.</translation>
+    </message>
 </context>
 </TS>

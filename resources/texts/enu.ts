@@ -47,5 +47,9 @@
         <source>The client program could not be run.</source>
         <translation>The client program could not be run.</translation>
     </message>
+    <message>
+        <source>The installation of this program is incomplete. Please reinstall it.</source>
+        <translation>The installation of this program is incomplete. Please reinstall it.</translation>
+    </message>
 </context>
 </TS>

@@ -47,5 +47,9 @@
         <source>The client program could not be run.</source>
         <translation>Impossible d'exécuter le programme client.</translation>
     </message>
+    <message>
+        <source>The installation of this program is incomplete. Please reinstall it.</source>
+        <translation>L'installation de ce programme est incomplète. Veuillez le réinstaller.</translation>
+    </message>
 </context>
 </TS>

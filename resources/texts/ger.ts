@@ -47,5 +47,9 @@
         <source>The client program could not be run.</source>
         <translation>Das Client-Programm konnte nicht ausgeführt werden.</translation>
     </message>
+    <message>
+        <source>The installation of this program is incomplete. Please reinstall it.</source>
+        <translation>Die Installation dieses Programms ist unvollständig. Bitte installieren Sie es erneut.</translation>
+    </message>
 </context>
 </TS>

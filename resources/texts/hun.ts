@@ -47,5 +47,9 @@
         <source>The client program could not be run.</source>
         <translation>Az ügyfélprogramot nem sikerült futtatni.</translation>
     </message>
+    <message>
+        <source>The installation of this program is incomplete. Please reinstall it.</source>
+        <translation>A program telepítése hiányos. Telepítse újra.</translation>
+    </message>
 </context>
 </TS>

@@ -47,5 +47,9 @@
         <source>The client program could not be run.</source>
         <translation>Impossibile eseguire il programma client.</translation>
     </message>
+    <message>
+        <source>The installation of this program is incomplete. Please reinstall it.</source>
+        <translation>L'installazione di questo programma è incompleta. Reinstallalo.</translation>
+    </message>
 </context>
 </TS>

@@ -47,5 +47,9 @@
         <source>The client program could not be run.</source>
         <translation>クライアント プログラムを実行できませんでした。</translation>
     </message>
+    <message>
+        <source>The installation of this program is incomplete. Please reinstall it.</source>
+        <translation>このプログラムのインストールが不完全です。再インストールしてください。</translation>
+    </message>
 </context>
 </TS>

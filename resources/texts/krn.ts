@@ -47,5 +47,9 @@
         <source>The client program could not be run.</source>
         <translation>클라이언트 프로그램을 실행할 수 없습니다.</translation>
     </message>
+    <message>
+        <source>The installation of this program is incomplete. Please reinstall it.</source>
+        <translation>이 프로그램의 설치가 완전하지 않습니다. 다시 설치하십시오.</translation>
+    </message>
 </context>
 </TS>

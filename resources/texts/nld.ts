@@ -47,5 +47,9 @@
         <source>The client program could not be run.</source>
         <translation>Het clientprogramma kan niet worden uitgevoerd.</translation>
     </message>
+    <message>
+        <source>The installation of this program is incomplete. Please reinstall it.</source>
+        <translation>De installatie van dit programma is onvolledig. Installeer het opnieuw.</translation>
+    </message>
 </context>
 </TS>

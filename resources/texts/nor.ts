@@ -47,5 +47,9 @@
         <source>The client program could not be run.</source>
         <translation>Klientprogrammet kunne ikke kjøres.</translation>
     </message>
+    <message>
+        <source>The installation of this program is incomplete. Please reinstall it.</source>
+        <translation>Installasjonen av dette programmet er ufullstendig. Installer det på nytt.</translation>
+    </message>
 </context>
 </TS>

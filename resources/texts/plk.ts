@@ -47,5 +47,9 @@
         <source>The client program could not be run.</source>
         <translation>Nie można uruchomić programu klienta.</translation>
     </message>
+    <message>
+        <source>The installation of this program is incomplete. Please reinstall it.</source>
+        <translation>Instalacja tego programu jest niekompletna. Zainstaluj go ponownie.</translation>
+    </message>
 </context>
 </TS>

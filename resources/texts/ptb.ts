@@ -47,5 +47,9 @@
         <source>The client program could not be run.</source>
         <translation>Não foi possível executar o programa cliente.</translation>
     </message>
+    <message>
+        <source>The installation of this program is incomplete. Please reinstall it.</source>
+        <translation>A instalação deste programa está incompleta. Reinstale-o.</translation>
+    </message>
 </context>
 </TS>

@@ -47,5 +47,9 @@
         <source>The client program could not be run.</source>
         <translation>Не удалось запустить клиентскую программу.</translation>
     </message>
+    <message>
+        <source>The installation of this program is incomplete. Please reinstall it.</source>
+        <translation>Установка этой программы не завершена. Переустановите её.</translation>
+    </message>
 </context>
 </TS>

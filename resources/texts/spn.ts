@@ -47,5 +47,9 @@
         <source>The client program could not be run.</source>
         <translation>No se pudo ejecutar el programa cliente.</translation>
     </message>
+    <message>
+        <source>The installation of this program is incomplete. Please reinstall it.</source>
+        <translation>La instalación de este programa está incompleta. Vuelva a instalarlo.</translation>
+    </message>
 </context>
 </TS>

@@ -47,5 +47,9 @@
         <source>The client program could not be run.</source>
         <translation>Klientprogrammet kunde inte köras.</translation>
     </message>
+    <message>
+        <source>The installation of this program is incomplete. Please reinstall it.</source>
+        <translation>Installationen av det här programmet är ofullständig. Installera om det.</translation>
+    </message>
 </context>
 </TS>

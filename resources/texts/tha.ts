@@ -47,5 +47,9 @@
         <source>The client program could not be run.</source>
         <translation>ไม่สามารถเรียกใช้โปรแกรมไคลเอ็นต์ได้</translation>
     </message>
+    <message>
+        <source>The installation of this program is incomplete. Please reinstall it.</source>
+        <translation>การติดตั้งโปรแกรมนี้ไม่สมบูรณ์ โปรดติดตั้งใหม่</translation>
+    </message>
 </context>
 </TS>

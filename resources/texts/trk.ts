@@ -47,5 +47,9 @@
         <source>The client program could not be run.</source>
         <translation>İstemci programı çalıştırılamadı.</translation>
     </message>
+    <message>
+        <source>The installation of this program is incomplete. Please reinstall it.</source>
+        <translation>Bu programın kurulumu eksik. Lütfen yeniden kurun.</translation>
+    </message>
 </context>
 </TS>

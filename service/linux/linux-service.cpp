@@ -46,11 +46,14 @@ int LinuxService::HandlePackageUpgrade() {
         StopService();
     }
     extract_error = -1;
+    extractor_missing = false;
     const int ret = PrepareUserEnv();
     const int error_number = errno;
     if (ret != 0)
-        client_problem =
-            InstallProblem(extract_error >= 0 ? extract_error : error_number, extract_error >= 0);
+        client_problem = extractor_missing
+                             ? ClientProblem::IncompleteInstallation
+                             : InstallProblem(extract_error >= 0 ? extract_error : error_number,
+                                              extract_error >= 0);
     return ret;
 }
 

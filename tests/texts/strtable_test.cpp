@@ -109,7 +109,7 @@ TEST_F(StrTableTest, EveryLanguageFileTranslatesTheLauncherTexts) {
 
 // The notice of a run without a working client: every language has its own sentence.
 TEST_F(StrTableTest, EveryLanguageFileTranslatesTheNoticeTexts) {
-    const int kNoticeRows[] = {1051, 1053, 1054, 1055, 1056, 1057, 1058, 1059};
+    const int kNoticeRows[] = {1051, 1053, 1054, 1055, 1056, 1057, 1058, 1059, 1060};
     QMap<QString, QString> english;
     for (int id : kNoticeRows) english[QString::number(id)] = StrTable::LoadStr(id);
     for (const LanguageTexts &language : kLanguages) {
