@@ -436,7 +436,10 @@ TEST_P(IncompleteInstallationTest, UserIsToldTheInstallationIsIncomplete) {
 
 INSTANTIATE_TEST_SUITE_P(Modules, IncompleteInstallationTest,
                          ::testing::Values(std::pair{"", "cannot open shared object file"},
-                                           std::pair{"not a library", "file too short"}));
+                                           std::pair{"not a library", "file too short"}),
+                         [](const auto &info) {
+                             return std::string(*info.param.first ? "NotALibrary" : "Missing");
+                         });
 
 }  // namespace
 }  // namespace loxtest
