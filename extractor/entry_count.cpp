@@ -20,6 +20,7 @@ int CountEntries(archive *reader, const std::atomic<bool> *stop) {
 }
 
 EntryCount::~EntryCount() {
+    Stop();  // a count still running here belongs to an extraction that failed
     if (thread_.joinable())
         thread_.join();
     if (reader_)

@@ -17,7 +17,7 @@ int CountEntries(archive *reader, const std::atomic<bool> *stop = nullptr);
 class EntryCount {
 public:
     EntryCount() = default;
-    ~EntryCount();  // waits for the count and frees the reader
+    ~EntryCount();  // stops the count, waits for it and frees the reader
 
     EntryCount(const EntryCount &) = delete;
     EntryCount &operator=(const EntryCount &) = delete;

@@ -4,7 +4,9 @@
 #include <archive_entry.h>
 #include <sys/stat.h>
 
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <new>
 #include <system_error>
@@ -183,11 +185,15 @@ int Extractor::Extract() {
         return -1;
 
     struct stat folder, package;
-    if (::stat(root.c_str(), &folder) == 0 && LiesBelow(source, folder)) {
+    if (::stat(source.c_str(), &package) != 0 || ::stat(root.c_str(), &folder) != 0) {
+        LOX_LOG(ERROR, "extractor_debug", "extractor", "Failed to read file '%s' ('%s')",
+                source.c_str(), std::strerror(errno));
+        return -1;
+    }
+    if (LiesBelow(source, folder)) {
         LOX_LOG(ERROR, "extractor_debug", "extractor",
                 "refusing to extract '%s' into '%s', the folder that holds it", source.c_str(),
                 root.c_str());
-        count.Stop();
         return -1;
     }
 
@@ -195,23 +201,19 @@ int Extractor::Extract() {
     handles.reader = archive_read_new();
     if (!handles.reader) {
         LOX_LOG(ERROR, "extractor_debug", "extractor", "Allocate extractor failed");
-        count.Stop();
         return -1;
     }
     if (OpenPackage(handles.reader, source) != ARCHIVE_OK) {
         LOX_LOG(ERROR, "extractor_debug", "extractor", "Failed to read file '%s' ('%s')",
                 source.c_str(), ErrorText(handles.reader));
         totals.error_number = archive_errno(handles.reader);
-        count.Stop();
         return -1;
     }
     // Inflating here and writing on the writer's thread keep both cores busy. The writer never
     // replaces the package itself, whatever name it has below the target.
     EntryWriter writer(root, count, totals);
-    if (::stat(source.c_str(), &package) != 0 || writer.Open(package) != 0) {
-        count.Stop();
+    if (writer.Open(package) != 0)
         return -1;
-    }
     bool read_whole = false;
     try {
         read_whole = ReadEntries(handles.reader, writer) == 0;
