@@ -8,8 +8,9 @@
 
 namespace {
 
-// Enough for the reader to run a few blocks ahead of the writer.
-constexpr size_t kMaxWeight = 4 << 20;
+// Enough for the reader to run a few blocks ahead of the writer, counting what the writer has
+// taken and not yet written.
+constexpr size_t kMaxWeight = 8 << 20;
 // What a copied entry costs whatever it carries: the structure and its allocations.
 constexpr size_t kEntryWeight = 1024;
 // A name is kept in up to three forms (multibyte, wide, UTF-8).
