@@ -11,8 +11,9 @@ namespace {
 // Enough for the reader to run a few blocks ahead of the writer, counting what the writer has
 // taken and not yet written.
 constexpr size_t kMaxWeight = 8 << 20;
-// What a copied entry costs whatever it carries: the structure and its allocations.
-constexpr size_t kEntryWeight = 1024;
+// What a copied entry costs whatever it carries: the structure and the buffers of its strings
+// (about 3 KiB measured on 60 000 small files).
+constexpr size_t kEntryWeight = 3 << 10;
 // A name is kept in up to three forms (multibyte, wide, UTF-8).
 constexpr size_t kNameWeightFactor = 6;
 constexpr size_t kAclEntryWeight = 128;
