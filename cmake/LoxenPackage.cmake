@@ -90,9 +90,6 @@ set(CPACK_DEBIAN_COMPRESSION_TYPE xz)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 
 set(CPACK_DEBIAN_MAIN_PACKAGE_NAME brenthor-loxen)
-# Loaded by the launcher on its first unpacking, so dpkg-shlibdeps does not see it; the symbols
-# the extractor calls are all in 3.0.4. The computed dependencies are added to this.
-set(CPACK_DEBIAN_MAIN_PACKAGE_DEPENDS "libarchive13 (>= 3.0.4)")
 # The system's Wayland plug-ins, which the package's tree uses: without them a Wayland session
 # that has no X11 beside it gets no window, but the work is done all the same.
 set(CPACK_DEBIAN_MAIN_PACKAGE_RECOMMENDS qtwayland5)

@@ -40,6 +40,8 @@ endfunction()
 function(loxen_add_test name source)
     cmake_parse_arguments(ARG "" "TIMEOUT" "LINKS;PROPERTIES" ${ARGN})
     add_executable(${name} ${source})
+    # An extraction loads the extractor module, which calls the program's log and relay.
+    set_target_properties(${name} PROPERTIES ENABLE_EXPORTS ON)
     target_link_libraries(${name} PRIVATE ${ARG_LINKS} loxen_test_support GTest::gtest GTest::gtest_main)
     loxen_set_warnings(${name})
     if(NOT ARG_TIMEOUT)

@@ -2,15 +2,17 @@
 
 #include <archive.h>
 
+#include <algorithm>
 #include <system_error>
 
 #include "common/log.h"
 #include "texts/notify_adapter.h"
 
-int CountEntries(archive *reader) {
+int CountEntries(archive *reader, const std::atomic<bool> *stop) {
     int count = 0;
     archive_entry *entry = nullptr;
-    while (archive_read_next_header(reader, &entry) == ARCHIVE_OK) {
+    while (!(stop && stop->load(std::memory_order_relaxed)) &&
+           archive_read_next_header(reader, &entry) == ARCHIVE_OK) {
         ++count;
         archive_read_data_skip(reader);
     }
@@ -18,6 +20,7 @@ int CountEntries(archive *reader) {
 }
 
 EntryCount::~EntryCount() {
+    Stop();  // a count still running here belongs to an extraction that failed
     if (thread_.joinable())
         thread_.join();
     if (reader_)
@@ -44,7 +47,7 @@ int EntryCount::Start(archive *reader) {
 
 void EntryCount::CountRest() {
     archive_read_data_skip(reader_);
-    total_ = 1 + CountEntries(reader_);
+    total_ = 1 + CountEntries(reader_, &stop_);
     counted_.store(true, std::memory_order_release);
 }
 
@@ -66,7 +69,12 @@ void EntryCount::Settle() {
     Send();
 }
 
+void EntryCount::Stop() {
+    stop_.store(true, std::memory_order_relaxed);
+}
+
 void EntryCount::Send() {
     Notify_Adapter *relay = Notify_Adapter::GetInstance();
-    while (sent_ < done_) relay->UpdateProgress(total_, ++sent_);
+    const int total = std::max(total_, done_);  // a stopped count may end short of the steps
+    while (sent_ < done_) relay->UpdateProgress(total, ++sent_);
 }

@@ -6,8 +6,9 @@
 struct archive;
 
 // Number of entries that reader walks from where it stands: every header read without fault
-// counts, and the first other result (end, warning or error) ends the walk.
-int CountEntries(archive *reader);
+// counts, and the first other result (end, warning or error) ends the walk, as does a stop
+// seen between two headers.
+int CountEntries(archive *reader, const std::atomic<bool> *stop = nullptr);
 
 // The total behind the progress bar, counted by a reader of its own on a second thread while
 // the extraction writes the entries. Steps taken before the total is known are sent, in order
@@ -16,7 +17,7 @@ int CountEntries(archive *reader);
 class EntryCount {
 public:
     EntryCount() = default;
-    ~EntryCount();  // waits for the count and frees the reader
+    ~EntryCount();  // stops the count, waits for it and frees the reader
 
     EntryCount(const EntryCount &) = delete;
     EntryCount &operator=(const EntryCount &) = delete;
@@ -28,6 +29,9 @@ public:
     // written entries so far; sends the steps up to there once the count has ended
     void Reach(int written);
     void Settle();  // waits for the count and sends every step taken
+    // The extraction failed: the count ends at its next header, and the steps already taken
+    // go out with the entries counted by then.
+    void Stop();
 
 private:
     void CountRest();
@@ -37,6 +41,7 @@ private:
     archive *reader_ = nullptr;
     int total_ = 0;  // written by the counting thread, read only once it is joined
     std::atomic<bool> counted_{false};
+    std::atomic<bool> stop_{false};
     std::thread thread_;
     int done_ = 0;
     int sent_ = 0;

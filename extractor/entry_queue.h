@@ -22,6 +22,7 @@ struct PackagePiece {
     std::unique_ptr<archive_entry, EntryFree> entry;  // Header: a copy of the reader's entry
     std::vector<char> data;                           // Data: a copy of the reader's block
     int64_t offset = 0;                               // Data: where the block goes in the file
+    size_t weight = 0;  // the memory it holds: the data, or the copied entry with all it carries
 
     static PackagePiece Header(archive_entry *entry);
     static PackagePiece Data(const void *block, size_t size, int64_t offset);
@@ -29,8 +30,9 @@ struct PackagePiece {
 };
 
 // The pieces between the reader and the writer. It holds a few megabytes at most, so the
-// memory of an extraction does not grow with the package; the reader waits when it is full,
-// and the writer takes everything there is at once, so that the two seldom wake each other.
+// memory of an extraction does not grow with the package: the pieces waiting and the ones the
+// writer has taken but not yet written count alike. The reader waits when it is full, and the
+// writer takes everything there is at once, so that the two seldom wake each other.
 // While the reader waits, it runs a given task every few hundredths of a second.
 class EntryQueue {
 public:
@@ -45,6 +47,8 @@ public:
     // Replaces batch with every waiting piece, waiting for one when there is none; a lone
     // ReadFailed marker once abandoned.
     void TakeAll(std::deque<PackagePiece> &batch);
+    // For the writer: piece is written, its memory no longer counts.
+    void Release(const PackagePiece &piece);
     // Drops the waiting pieces and refuses later ones: one side stops early.
     void Abandon();
 

@@ -7,10 +7,12 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <new>
 #include <system_error>
 
 #include "common/log.h"
 #include "extractor/entry_count.h"
+#include "extractor/failure-log.h"
 
 namespace {
 
@@ -18,11 +20,6 @@ namespace {
 // the rest: replace existing files, refuse "..", and the macOS metadata bit (no-op here).
 constexpr int kWriterOptions = ARCHIVE_EXTRACT_UNLINK | ARCHIVE_EXTRACT_SECURE_NODOTDOT |
                                ARCHIVE_EXTRACT_MAC_METADATA | ARCHIVE_EXTRACT_SECURE_SYMLINKS;
-
-const char *ErrorText(archive *handle) {
-    const char *text = archive_error_string(handle);
-    return text ? text : "unknown error";
-}
 
 // Gives this thread a working directory of its own, root, and confirms that it is root.
 // false where the system keeps one directory for all threads (some sandboxes).
@@ -81,13 +78,14 @@ EntryWriter::~EntryWriter() {
         archive_write_free(writer_);
 }
 
-int EntryWriter::Open() {
+int EntryWriter::Open(const struct stat &package) {
     writer_ = archive_write_disk_new();
     if (!writer_) {
         LOX_LOG(ERROR, "extractor_debug", "extractor", "Allocate extractor failed");
         return -1;
     }
     archive_write_disk_set_options(writer_, kWriterOptions);
+    archive_write_disk_set_skip_file(writer_, package.st_dev, package.st_ino);
     try {
         thread_ = std::thread(&EntryWriter::Run, this);
     } catch (const std::system_error &error) {
@@ -134,20 +132,31 @@ void EntryWriter::Run() {
     else
         LOX_LOG(DEBUG, "extractor_debug", "extractor",
                 "the writing thread cannot work inside '%s'; writing by full path", root_.c_str());
-    std::deque<PackagePiece> batch;
-    for (bool writing = true; writing;) {
-        queue_.TakeAll(batch);
-        for (PackagePiece &piece : batch) {
-            writing = Write(piece) && piece.kind != PackagePiece::Kind::End;
-            if (!writing)
-                break;
-        }
+    try {
+        WriteAll();
+    } catch (const std::bad_alloc &) {
+        LOX_LOG(ERROR, "extractor_debug", "extractor", "no memory to write the entry '%s'",
+                entry_name_.c_str());
+        failed_ = true;
     }
     if (failed_)
         queue_.Abandon();
     // Directory modes are set on closing, by the names used, so still inside root.
     Close();
     queue_.WriterDone();
+}
+
+void EntryWriter::WriteAll() {
+    std::deque<PackagePiece> batch;
+    for (bool writing = true; writing;) {
+        queue_.TakeAll(batch);
+        for (PackagePiece &piece : batch) {
+            writing = Write(piece) && piece.kind != PackagePiece::Kind::End;
+            queue_.Release(piece);
+            if (!writing)
+                break;
+        }
+    }
 }
 
 bool EntryWriter::Write(PackagePiece &piece) {
@@ -170,7 +179,7 @@ bool EntryWriter::Write(PackagePiece &piece) {
 }
 
 bool EntryWriter::WriteHeader(archive_entry *entry) {
-    const ustring name = archive_entry_pathname(entry) ? archive_entry_pathname(entry) : "";
+    entry_name_ = archive_entry_pathname(entry) ? archive_entry_pathname(entry) : "";
     if (!PlaceUnder(entry, base_)) {
         LOX_LOG(ERROR, "extractor_debug", "extractor", "archive_entry_pathname failed");
         return false;
@@ -178,15 +187,11 @@ bool EntryWriter::WriteHeader(archive_entry *entry) {
     if (LinksToSymlink(entry)) {
         LOX_LOG(ERROR, "extractor_debug", "extractor",
                 "refusing package entry '%s/%s': a hard link to the symbolic link '%s'",
-                root_.c_str(), name.c_str(), archive_entry_hardlink(entry));
+                root_.c_str(), entry_name_.c_str(), archive_entry_hardlink(entry));
         return false;
     }
-    if (archive_write_header(writer_, entry) != ARCHIVE_OK) {
-        LOX_LOG(ERROR, "extractor_debug", "extractor", "archive_read_extract2 failed: '%s'",
-                ErrorText(writer_));
-        totals_.error_number = archive_errno(writer_);
-        return false;
-    }
+    if (archive_write_header(writer_, entry) != ARCHIVE_OK)
+        return Failed("writing the header of");
     in_entry_ = true;
     entry_size_ = archive_entry_size(entry);
     entry_path_ = archive_entry_pathname(entry);
@@ -196,12 +201,8 @@ bool EntryWriter::WriteHeader(archive_entry *entry) {
 
 bool EntryWriter::WriteData(const PackagePiece &piece) {
     if (archive_write_data_block(writer_, piece.data.data(), piece.data.size(), piece.offset) !=
-        ARCHIVE_OK) {
-        LOX_LOG(ERROR, "extractor_debug", "extractor", "archive_read_extract2 failed: '%s'",
-                ErrorText(writer_));
-        totals_.error_number = archive_errno(writer_);
-        return false;
-    }
+        ARCHIVE_OK)
+        return Failed("writing the data of");
     return true;
 }
 
@@ -209,18 +210,22 @@ bool EntryWriter::FinishEntry() {
     if (!in_entry_)
         return true;
     in_entry_ = false;
-    if (archive_write_finish_entry(writer_) != ARCHIVE_OK) {
-        LOX_LOG(ERROR, "extractor_debug", "extractor", "archive_read_extract2 failed: '%s'",
-                ErrorText(writer_));
-        totals_.error_number = archive_errno(writer_);
-        return false;
-    }
+    if (archive_write_finish_entry(writer_) != ARCHIVE_OK)
+        return Failed("finishing");
     if (regular_file_ && entry_size_ >= kEarlyWritebackSize)
         StartWriteback(entry_path_.c_str());
     written_.fetch_add(1, std::memory_order_release);
     ++totals_.entries;
     totals_.bytes += entry_size_;
     return true;
+}
+
+bool EntryWriter::Failed(const char *step) {
+    LOX_LOG(ERROR, "extractor_debug", "extractor", "archive_read_extract2 failed: '%s'",
+            ErrorText(writer_));
+    LogFailedStep(step, entry_name_.c_str(), writer_);
+    totals_.error_number = archive_errno(writer_);
+    return false;
 }
 
 void EntryWriter::Close() {

@@ -8,6 +8,7 @@
 #include "extractor/extractor.h"
 
 struct archive;
+struct stat;
 class EntryCount;
 
 // Writes the pieces the reader hands over below root. On a thread of its own, the writer
@@ -22,8 +23,9 @@ public:
     EntryWriter(const EntryWriter &) = delete;
     EntryWriter &operator=(const EntryWriter &) = delete;
 
-    // -1 when the disk writer cannot be made; logged.
-    int Open();
+    // -1 when the disk writer cannot be made; logged. The writer refuses to replace the file
+    // package describes (the package being read), whatever its name below root.
+    int Open(const struct stat &package);
     // Hands a piece on: to the writing thread when there is one, else written here. false
     // once the writer has failed.
     bool Deliver(PackagePiece piece);
@@ -33,11 +35,14 @@ public:
 
 private:
     void Run();
+    void WriteAll();
     void SendSteps();
     bool Write(PackagePiece &piece);
     bool WriteHeader(archive_entry *entry);
     bool WriteData(const PackagePiece &piece);
     bool FinishEntry();
+    // Logs the failure line troubleshooting knows and the step behind it; false.
+    bool Failed(const char *step);
     void Close();
 
     ustring root_;
@@ -47,7 +52,8 @@ private:
     archive *writer_ = nullptr;
     bool in_entry_ = false;
     long long entry_size_ = 0;
-    ustring entry_path_;
+    ustring entry_path_;  // as written, below base_
+    ustring entry_name_;  // as the package names it
     bool regular_file_ = false;
     bool failed_ = false;
     std::atomic<int> written_{0};  // entries written, counted by the writer

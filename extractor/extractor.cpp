@@ -2,24 +2,24 @@
 
 #include <archive.h>
 #include <archive_entry.h>
+#include <sys/stat.h>
 
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
+#include <new>
 #include <system_error>
 
 #include "common/log.h"
 #include "extractor/entry_count.h"
 #include "extractor/entry_writer.h"
-#include "texts/notify_adapter.h"
-#include "texts/strtable.h"
+#include "extractor/failure-log.h"
 
 namespace {
 
 // Large reads: the package is read start to end, by two readers at once.
 constexpr size_t kReadBlockSize = 64 << 10;
-
-constexpr int kLabelTextId = 1052;
-constexpr int kAppNameTextId = 203;
 
 // Frees the reader of one operation on every way out.
 struct ArchiveGuard {
@@ -33,12 +33,6 @@ struct ArchiveGuard {
             archive_read_free(reader);
     }
 };
-
-// libarchive leaves the text null when the failing call set none.
-const char *ErrorText(archive *handle) {
-    const char *text = archive_error_string(handle);
-    return text ? text : "unknown error";
-}
 
 int OpenPackage(archive *reader, const ustring &source) {
     archive_read_support_filter_all(reader);
@@ -86,6 +80,49 @@ int ResolveTarget(const ustring &target, ustring &resolved) {
     return 0;
 }
 
+// The package lies below root when one of the folders above it is root: the writer would then
+// replace it with an entry of its own name while reading it.
+bool LiesBelow(const ustring &package, const struct stat &root) {
+    std::error_code error;
+    std::filesystem::path folder = std::filesystem::canonical(package.c_str(), error);
+    if (error)
+        return false;  // the open logs why it cannot be read
+    while (folder.has_relative_path()) {
+        folder = folder.parent_path();
+        struct stat st;
+        if (::stat(folder.c_str(), &st) == 0 && st.st_dev == root.st_dev &&
+            st.st_ino == root.st_ino)
+            return true;
+    }
+    return false;
+}
+
+// An entry whose size is known to be 0 has no data to read, as archive_read_extract2 knows:
+// some formats fail a read there (directories in RAR 5, a method they cannot decode in zip).
+bool HasData(archive_entry *entry) {
+    return !archive_entry_size_is_set(entry) || archive_entry_size(entry) > 0;
+}
+
+// Hands the current entry's data blocks to the writer; false after a failure.
+bool ReadData(archive *reader, archive_entry *entry, EntryWriter &writer) {
+    for (;;) {
+        const void *block = nullptr;
+        size_t size = 0;
+        la_int64_t offset = 0;
+        const int read = archive_read_data_block(reader, &block, &size, &offset);
+        if (read == ARCHIVE_EOF)
+            return true;
+        if (read != ARCHIVE_OK) {
+            LOX_LOG(ERROR, "extractor_debug", "extractor", "archive_read_extract2 failed: '%s'",
+                    ErrorText(reader));
+            LogFailedStep("reading the data of", archive_entry_pathname(entry), reader);
+            return false;
+        }
+        if (!writer.Deliver(PackagePiece::Data(block, size, offset)))
+            return false;
+    }
+}
+
 // Reads every entry and hands it to the writer, data blocks included. 0 at the end of the
 // archive; -1 after a failure of the reading (logged here) or of the writer (logged there).
 int ReadEntries(archive *reader, EntryWriter &writer) {
@@ -99,23 +136,15 @@ int ReadEntries(archive *reader, EntryWriter &writer) {
                     ErrorText(reader));
             return -1;
         }
-        if (!writer.Deliver(PackagePiece::Header(entry)))
+        PackagePiece header = PackagePiece::Header(entry);
+        if (!header.entry) {
+            LOX_LOG(ERROR, "extractor_debug", "extractor", "no memory to copy the entry '%s'",
+                    archive_entry_pathname(entry) ? archive_entry_pathname(entry) : "");
             return -1;
-        for (;;) {
-            const void *block = nullptr;
-            size_t size = 0;
-            la_int64_t offset = 0;
-            const int read = archive_read_data_block(reader, &block, &size, &offset);
-            if (read == ARCHIVE_EOF)
-                break;
-            if (read != ARCHIVE_OK) {
-                LOX_LOG(ERROR, "extractor_debug", "extractor", "archive_read_extract2 failed: '%s'",
-                        ErrorText(reader));
-                return -1;
-            }
-            if (!writer.Deliver(PackagePiece::Data(block, size, offset)))
-                return -1;
         }
+        if (!writer.Deliver(std::move(header)) ||
+            (HasData(entry) && !ReadData(reader, entry, writer)))
+            return -1;
     }
 }
 
@@ -141,8 +170,6 @@ int Extractor::Extract() {
     }
     LOX_LOG(DEBUG, "extractor_debug", "extractor", "decompress from '%s' to '%s'", source.c_str(),
             target.c_str());
-    Notify_Adapter::GetInstance()->UpdateDialogText(
-        StrTable::LoadStr(kLabelTextId).arg(StrTable::LoadStr(kAppNameTextId)));
 
     // The total is counted beside the extraction; a package without a first entry fails here,
     // before the target is made.
@@ -157,6 +184,19 @@ int Extractor::Extract() {
     if (ResolveTarget(target, root) != 0)
         return -1;
 
+    struct stat folder, package;
+    if (::stat(source.c_str(), &package) != 0 || ::stat(root.c_str(), &folder) != 0) {
+        LOX_LOG(ERROR, "extractor_debug", "extractor", "Failed to read file '%s' ('%s')",
+                source.c_str(), std::strerror(errno));
+        return -1;
+    }
+    if (LiesBelow(source, folder)) {
+        LOX_LOG(ERROR, "extractor_debug", "extractor",
+                "refusing to extract '%s' into '%s', the folder that holds it", source.c_str(),
+                root.c_str());
+        return -1;
+    }
+
     ArchiveGuard handles;
     handles.reader = archive_read_new();
     if (!handles.reader) {
@@ -169,11 +209,20 @@ int Extractor::Extract() {
         totals.error_number = archive_errno(handles.reader);
         return -1;
     }
-    // Inflating here and writing on the writer's thread keep both cores busy.
+    // Inflating here and writing on the writer's thread keep both cores busy. The writer never
+    // replaces the package itself, whatever name it has below the target.
     EntryWriter writer(root, count, totals);
-    if (writer.Open() != 0)
+    if (writer.Open(package) != 0)
         return -1;
-    const bool read_whole = ReadEntries(handles.reader, writer) == 0;
+    bool read_whole = false;
+    try {
+        read_whole = ReadEntries(handles.reader, writer) == 0;
+    } catch (const std::bad_alloc &) {
+        LOX_LOG(ERROR, "extractor_debug", "extractor", "no memory to read the package '%s'",
+                source.c_str());
+    }
+    if (!read_whole)
+        count.Stop();
     const int result = writer.Finish(read_whole);
     if (!read_whole && totals.error_number == 0)
         totals.error_number = archive_errno(handles.reader);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "common/ustring.h"
+#include "extractor/package-extractor.h"
 
 struct archive;
 
@@ -8,12 +9,7 @@ struct archive;
 // Notify_Adapter. Every operation opens and frees its own libarchive handles.
 class Extractor {
 public:
-    // What the last Extract wrote, and the system error number of its failure (0 if unknown).
-    struct Totals {
-        int entries = 0;
-        long long bytes = 0;
-        int error_number = 0;
-    };
+    using Totals = PackageExtractor::Totals;
 
     Extractor();
     ~Extractor();

@@ -1,11 +1,10 @@
 #include "launcher/desktop-notice.h"
 
-#include <dlfcn.h>
-
 #include <QFile>
 #include <cstdio>
 
 #include "common/log.h"
+#include "common/module-loader.h"
 #include "launcher/desktop-notice-bus.h"
 #include "telk/uipathmanager.h"
 #include "texts/strtable.h"
@@ -17,16 +16,11 @@ constexpr int kAppNameText = 203;
 // True when the notification service took the notice.
 bool Notify(const QString &summary, const QString &body) {
     const QString root = UIPathManager::getInstance()->getPath("root_resource_path");
-    const QByteArray module = QFile::encodeName(root + "/lib/" LOXEN_NOTICE_MODULE);
     // Never unloaded: the bus connection keeps a thread of its own until the process ends.
-    void *handle = ::dlopen(module.constData(), RTLD_NOW | RTLD_LOCAL);
-    const auto notify =
-        handle == nullptr ? nullptr
-                          : reinterpret_cast<LoxenNotifyFunction>(::dlsym(handle, "loxen_notify"));
+    const auto notify = reinterpret_cast<LoxenNotifyFunction>(LoadModuleEntry(
+        QFile::encodeName(root + "/lib/" LOXEN_NOTICE_MODULE).constData(), "loxen_notify"));
     if (notify == nullptr) {
-        LOX_LOG(NOTE, "launcher_debug", "desktop-notice",
-                "cannot load '%s' (%s), telling the user on standard error", module.constData(),
-                ::dlerror());
+        LOX_LOG(NOTE, "launcher_debug", "desktop-notice", "telling the user on standard error");
         return false;
     }
     char why[512] = "";

@@ -21,6 +21,7 @@ constexpr int kPackageDamagedText = 1056;
 constexpr int kCannotWriteText = 1057;
 constexpr int kUnfinishedText = 1058;
 constexpr int kNotRunnableText = 1059;
+constexpr int kIncompleteText = 1060;
 constexpr int kDetailsText = 1051;
 constexpr int kUpdateFailedText = 1070;
 constexpr int kSpaceFiguresText = 1071;
@@ -60,6 +61,8 @@ QString ReasonText(ClientProblem problem, const ProblemDetail &detail) {
                                          : Filled(kFolderNotWritableText, FolderName(detail));
         case ClientProblem::UnfinishedReplacement:
             return StrTable::LoadStr(kUnfinishedText);
+        case ClientProblem::IncompleteInstallation:
+            return StrTable::LoadStr(kIncompleteText);
         case ClientProblem::None:
         case ClientProblem::ClientNotRunnable:
             break;
@@ -73,7 +76,8 @@ QString ReasonText(ClientProblem problem, const ProblemDetail &detail) {
 
 bool IsInstallProblem(ClientProblem problem) {
     return problem == ClientProblem::NoDiskSpace || problem == ClientProblem::DamagedPackage ||
-           problem == ClientProblem::CannotWrite;
+           problem == ClientProblem::CannotWrite ||
+           problem == ClientProblem::IncompleteInstallation;
 }
 
 const char *OutcomeWord(const RunOutcome &outcome) {

@@ -26,6 +26,8 @@ const char *ClientProblemText(ClientProblem problem) {
             return "package damaged";
         case ClientProblem::CannotWrite:
             return "per-user folder not writable";
+        case ClientProblem::IncompleteInstallation:
+            return "launcher installation incomplete";
         case ClientProblem::UnfinishedReplacement:
             return "interrupted replacement not finished";
         case ClientProblem::ClientNotRunnable:

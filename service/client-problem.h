@@ -5,11 +5,12 @@
 // Why a run ends without a working per-user client; None when the client was started.
 enum class ClientProblem {
     None,
-    NoDiskSpace,            // the installation failed for want of space
-    DamagedPackage,         // the package could not be read to its end
-    CannotWrite,            // the per-user folder refused the new files
-    UnfinishedReplacement,  // an interrupted replacement could not be finished
-    ClientNotRunnable,      // no client executable, or its start script failed
+    NoDiskSpace,             // the installation failed for want of space
+    DamagedPackage,          // the package could not be read to its end
+    CannotWrite,             // the per-user folder refused the new files
+    IncompleteInstallation,  // a module of this program, or a library it needs, is missing
+    UnfinishedReplacement,   // an interrupted replacement could not be finished
+    ClientNotRunnable,       // no client executable, or its start script failed
 };
 
 // What the user needs to act on a problem; empty or 0 where it does not apply.

@@ -7,6 +7,8 @@
 
 // The upgrade service: decides whether the per-user installation must be replaced and
 // replaces it. The worker holds one implementation and calls it on its own thread.
+class PackageExtractor;
+
 class Service {
 public:
     // Version of an installation as its INFO file gives it; every field is text.
@@ -59,6 +61,9 @@ protected:
     // True while a replacement of the application directory has not finished (the launcher
     // died in the middle of one): the installation in place cannot be trusted.
     bool IsReplacementPending() const;
+    // The extractor module of the installed tree, loaded on first use; nullptr (and
+    // extractor_missing set) when it or a library it needs cannot be loaded.
+    PackageExtractor *LoadExtractor();
 
     int timeout;
     ustring app_path;
@@ -69,4 +74,7 @@ protected:
     ProblemDetail problem_detail;
     // Error number of a failed extraction (0 when unknown), -1 while none has failed.
     int extract_error = -1;
+    // The extractor module or a library it needs could not be loaded: the installation of
+    // this program is incomplete.
+    bool extractor_missing = false;
 };

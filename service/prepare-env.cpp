@@ -10,14 +10,20 @@
 
 #include "common/file-op.h"
 #include "common/log.h"
-#include "extractor/extractor.h"
+#include "common/module-loader.h"
+#include "extractor/package-extractor.h"
 #include "service/app-backup.h"
 #include "service/cloud-service.h"
 #include "service/registry-path.h"
 #include "service/replace-journal.h"
 #include "service/version-file.h"
+#include "texts/notify_adapter.h"
+#include "texts/strtable.h"
 
 namespace {
+
+constexpr int kLabelTextId = 1052;
+constexpr int kAppNameTextId = 203;
 
 // A power cut after the backups are gone must not find the new files still in the cache.
 int FlushFileSystem(const ustring &dir) {
@@ -233,6 +239,15 @@ bool IsNewerThanPackage(const ustring &app, const Service::VersionInfo &target) 
 
 }  // namespace
 
+PackageExtractor *Service::LoadExtractor() {
+    // Loaded the first time a run unpacks; it stays for the rest of the process.
+    const ustring module = RegistryPath("root_resource_path") + "/lib/" LOXEN_EXTRACTOR_MODULE;
+    const auto entry = reinterpret_cast<LoxenExtractorEntry>(
+        LoadModuleEntry(module.c_str(), LOXEN_EXTRACTOR_ENTRY));
+    extractor_missing = entry == nullptr;
+    return entry != nullptr ? entry() : nullptr;
+}
+
 int Service::ExtractPackage() {
     ustring package = PackageFilePath();
     ustring target = RegistryPath("user_brenthor_loxen_app_path");
@@ -243,13 +258,15 @@ int Service::ExtractPackage() {
     }
     LOX_LOG(INFO, "service_debug", "cloud-service", "extract package: '%s' -> '%s'",
             package.c_str(), target.c_str());
-    Extractor extractor;
-    extractor.SetSource(package);
-    extractor.SetTarget(target);
+    PackageExtractor *extractor = LoadExtractor();
+    if (extractor == nullptr)
+        return -1;
+    Notify_Adapter::GetInstance()->UpdateDialogText(
+        StrTable::LoadStr(kLabelTextId).arg(StrTable::LoadStr(kAppNameTextId)));
+    PackageExtractor::Totals totals;
     const auto start = std::chrono::steady_clock::now();
-    const int ret = extractor.Extract();
+    const int ret = extractor->Extract(package.c_str(), target.c_str(), totals);
     const std::chrono::duration<double> took = std::chrono::steady_clock::now() - start;
-    const Extractor::Totals &totals = extractor.GetTotals();
     LOX_LOG(INFO, "service_debug", "cloud-service",
             "extraction %s: %d entries, %lld bytes in %.2f s", ret == 0 ? "complete" : "failed",
             totals.entries, totals.bytes, took.count());

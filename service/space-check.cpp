@@ -7,7 +7,7 @@
 
 #include "common/file-op.h"
 #include "common/log.h"
-#include "extractor/extractor.h"
+#include "extractor/package-extractor.h"
 
 namespace {
 
@@ -25,7 +25,8 @@ ustring ExistingFolderOf(const ustring &path) {
     return folder.empty() ? ustring("/") : folder;
 }
 
-int CheckSpaceForCopy(const ustring &package, const ustring &user_root, ProblemDetail &detail) {
+int CheckSpaceForCopy(PackageExtractor &extractor, const ustring &package, const ustring &user_root,
+                      ProblemDetail &detail) {
     detail.folder = ExistingFolderOf(user_root).c_str();
     struct statvfs fs;
     if (::statvfs(detail.folder.c_str(), &fs) != 0) {
@@ -35,9 +36,7 @@ int CheckSpaceForCopy(const ustring &package, const ustring &user_root, ProblemD
         return 0;
     }
     const long long block = static_cast<long long>(fs.f_frsize ? fs.f_frsize : fs.f_bsize);
-    Extractor extractor;
-    extractor.SetSource(package);
-    const long long unpacked = extractor.UnpackedBytes(block);
+    const long long unpacked = extractor.UnpackedBytes(package.c_str(), block);
     if (unpacked < 0)
         return 0;  // a package that cannot be read fails the extraction with its own reason
     detail.needed = unpacked + unpacked / kShareMargin + kFixedMargin;

@@ -33,6 +33,8 @@ void InitStrTable() {
     SetRow(1058, "notice_reason_unfinished_update_loxen",
            "An interrupted update could not be completed.");
     SetRow(1059, "notice_reason_client_not_runnable_loxen", "The client program could not be run.");
+    SetRow(1060, "notice_reason_incomplete_installation_loxen",
+           "The installation of this program is incomplete. Please reinstall it.");
     SetRow(1070, "notice_update_not_installed_loxen",
            "The update of %1 could not be installed; the current version keeps running.");
     SetRow(1071, "notice_reason_disk_space_figures_loxen",

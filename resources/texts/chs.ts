@@ -75,5 +75,9 @@
         <source>Once this is fixed, start %1 again.</source>
         <translation>解决此问题后，请再次启动 %1。</translation>
     </message>
+    <message>
+        <source>The installation of this program is incomplete. Please reinstall it.</source>
+        <translation>此程序的安装不完整。请重新安装。</translation>
+    </message>
 </context>
 </TS>

@@ -75,5 +75,9 @@
         <source>Once this is fixed, start %1 again.</source>
         <translation>解決此問題後，請再次啟動 %1。</translation>
     </message>
+    <message>
+        <source>The installation of this program is incomplete. Please reinstall it.</source>
+        <translation>此程式的安裝不完整。請重新安裝。</translation>
+    </message>
 </context>
 </TS>

@@ -75,5 +75,9 @@
         <source>Once this is fixed, start %1 again.</source>
         <translation>Po odstranění problému spusťte %1 znovu.</translation>
     </message>
+    <message>
+        <source>The installation of this program is incomplete. Please reinstall it.</source>
+        <translation>Instalace tohoto programu je neúplná. Nainstalujte jej prosím znovu.</translation>
+    </message>
 </context>
 </TS>

@@ -75,5 +75,9 @@
         <source>Once this is fixed, start %1 again.</source>
         <translation>Start %1 igen, når dette er rettet.</translation>
     </message>
+    <message>
+        <source>The installation of this program is incomplete. Please reinstall it.</source>
+        <translation>Installationen af dette program er ufuldstændig. Geninstaller det.</translation>
+    </message>
 </context>
 </TS>

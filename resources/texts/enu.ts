@@ -75,5 +75,9 @@
         <source>Once this is fixed, start %1 again.</source>
         <translation>Once this is fixed, start %1 again.</translation>
     </message>
+    <message>
+        <source>The installation of this program is incomplete. Please reinstall it.</source>
+        <translation>The installation of this program is incomplete. Please reinstall it.</translation>
+    </message>
 </context>
 </TS>

@@ -75,5 +75,9 @@
         <source>Once this is fixed, start %1 again.</source>
         <translation>Une fois le problème résolu, redémarrez %1.</translation>
     </message>
+    <message>
+        <source>The installation of this program is incomplete. Please reinstall it.</source>
+        <translation>L'installation de ce programme est incomplète. Veuillez le réinstaller.</translation>
+    </message>
 </context>
 </TS>

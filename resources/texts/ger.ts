@@ -75,5 +75,9 @@
         <source>Once this is fixed, start %1 again.</source>
         <translation>Starten Sie %1 erneut, sobald das Problem behoben ist.</translation>
     </message>
+    <message>
+        <source>The installation of this program is incomplete. Please reinstall it.</source>
+        <translation>Die Installation dieses Programms ist unvollständig. Bitte installieren Sie es erneut.</translation>
+    </message>
 </context>
 </TS>

@@ -75,5 +75,9 @@
         <source>Once this is fixed, start %1 again.</source>
         <translation>A hiba elhárítása után indítsa újra a(z) %1 alkalmazást.</translation>
     </message>
+    <message>
+        <source>The installation of this program is incomplete. Please reinstall it.</source>
+        <translation>A program telepítése hiányos. Telepítse újra.</translation>
+    </message>
 </context>
 </TS>

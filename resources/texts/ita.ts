@@ -75,5 +75,9 @@
         <source>Once this is fixed, start %1 again.</source>
         <translation>Dopo aver risolto il problema, riavviare %1.</translation>
     </message>
+    <message>
+        <source>The installation of this program is incomplete. Please reinstall it.</source>
+        <translation>L'installazione di questo programma è incompleta. Reinstallalo.</translation>
+    </message>
 </context>
 </TS>

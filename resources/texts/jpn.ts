@@ -75,5 +75,9 @@
         <source>Once this is fixed, start %1 again.</source>
         <translation>問題を解決したら、%1 をもう一度起動してください。</translation>
     </message>
+    <message>
+        <source>The installation of this program is incomplete. Please reinstall it.</source>
+        <translation>このプログラムのインストールが不完全です。再インストールしてください。</translation>
+    </message>
 </context>
 </TS>

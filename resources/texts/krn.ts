@@ -75,5 +75,9 @@
         <source>Once this is fixed, start %1 again.</source>
         <translation>문제를 해결한 후 %1을(를) 다시 시작하십시오.</translation>
     </message>
+    <message>
+        <source>The installation of this program is incomplete. Please reinstall it.</source>
+        <translation>이 프로그램의 설치가 완전하지 않습니다. 다시 설치하십시오.</translation>
+    </message>
 </context>
 </TS>

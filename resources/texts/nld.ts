@@ -75,5 +75,9 @@
         <source>Once this is fixed, start %1 again.</source>
         <translation>Start %1 opnieuw zodra dit is opgelost.</translation>
     </message>
+    <message>
+        <source>The installation of this program is incomplete. Please reinstall it.</source>
+        <translation>De installatie van dit programma is onvolledig. Installeer het opnieuw.</translation>
+    </message>
 </context>
 </TS>

@@ -75,5 +75,9 @@
         <source>Once this is fixed, start %1 again.</source>
         <translation>Start %1 på nytt når dette er rettet.</translation>
     </message>
+    <message>
+        <source>The installation of this program is incomplete. Please reinstall it.</source>
+        <translation>Installasjonen av dette programmet er ufullstendig. Installer det på nytt.</translation>
+    </message>
 </context>
 </TS>

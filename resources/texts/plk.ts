@@ -75,5 +75,9 @@
         <source>Once this is fixed, start %1 again.</source>
         <translation>Po usunięciu problemu uruchom ponownie aplikację %1.</translation>
     </message>
+    <message>
+        <source>The installation of this program is incomplete. Please reinstall it.</source>
+        <translation>Instalacja tego programu jest niekompletna. Zainstaluj go ponownie.</translation>
+    </message>
 </context>
 </TS>

@@ -75,5 +75,9 @@
         <source>Once this is fixed, start %1 again.</source>
         <translation>Depois de corrigir isto, inicie %1 novamente.</translation>
     </message>
+    <message>
+        <source>The installation of this program is incomplete. Please reinstall it.</source>
+        <translation>A instalação deste programa está incompleta. Reinstale-o.</translation>
+    </message>
 </context>
 </TS>

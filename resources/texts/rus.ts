@@ -75,5 +75,9 @@
         <source>Once this is fixed, start %1 again.</source>
         <translation>После устранения проблемы запустите %1 снова.</translation>
     </message>
+    <message>
+        <source>The installation of this program is incomplete. Please reinstall it.</source>
+        <translation>Установка этой программы не завершена. Переустановите её.</translation>
+    </message>
 </context>
 </TS>

@@ -75,5 +75,9 @@
         <source>Once this is fixed, start %1 again.</source>
         <translation>Una vez solucionado, vuelva a iniciar %1.</translation>
     </message>
+    <message>
+        <source>The installation of this program is incomplete. Please reinstall it.</source>
+        <translation>La instalación de este programa está incompleta. Vuelva a instalarlo.</translation>
+    </message>
 </context>
 </TS>

@@ -75,5 +75,9 @@
         <source>Once this is fixed, start %1 again.</source>
         <translation>Starta %1 igen när detta är åtgärdat.</translation>
     </message>
+    <message>
+        <source>The installation of this program is incomplete. Please reinstall it.</source>
+        <translation>Installationen av det här programmet är ofullständig. Installera om det.</translation>
+    </message>
 </context>
 </TS>

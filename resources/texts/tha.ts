@@ -75,5 +75,9 @@
         <source>Once this is fixed, start %1 again.</source>
         <translation>เมื่อแก้ไขแล้ว ให้เริ่ม %1 อีกครั้ง</translation>
     </message>
+    <message>
+        <source>The installation of this program is incomplete. Please reinstall it.</source>
+        <translation>การติดตั้งโปรแกรมนี้ไม่สมบูรณ์ โปรดติดตั้งใหม่</translation>
+    </message>
 </context>
 </TS>

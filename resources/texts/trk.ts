@@ -75,5 +75,9 @@
         <source>Once this is fixed, start %1 again.</source>
         <translation>Sorun giderildikten sonra %1 uygulamasını yeniden başlatın.</translation>
     </message>
+    <message>
+        <source>The installation of this program is incomplete. Please reinstall it.</source>
+        <translation>Bu programın kurulumu eksik. Lütfen yeniden kurun.</translation>
+    </message>
 </context>
 </TS>

@@ -73,8 +73,14 @@ void LinuxService::StopService() {
 int LinuxService::HandlePackageUpgrade() {
     problem_detail = ProblemDetail();
     install_problem = ClientProblem::None;
-    // Checked before the client is stopped: a copy that cannot fit must cost the user nothing.
-    if (CheckSpaceForCopy(PackageFilePath(), RegistryPath("user_brenthor_loxen_path"),
+    // Checked before the client is stopped: an update that cannot be unpacked, or cannot fit,
+    // must cost the user nothing.
+    PackageExtractor *extractor = LoadExtractor();
+    if (extractor == nullptr) {
+        install_problem = client_problem = ClientProblem::IncompleteInstallation;
+        return -1;
+    }
+    if (CheckSpaceForCopy(*extractor, PackageFilePath(), RegistryPath("user_brenthor_loxen_path"),
                           problem_detail) != 0) {
         install_problem = client_problem = ClientProblem::NoDiskSpace;
         return -1;
@@ -89,7 +95,9 @@ int LinuxService::HandlePackageUpgrade() {
     if (ret == 0)
         return 0;
     install_problem = client_problem =
-        InstallProblem(extract_error >= 0 ? extract_error : error_number, extract_error >= 0);
+        extractor_missing
+            ? ClientProblem::IncompleteInstallation
+            : InstallProblem(extract_error >= 0 ? extract_error : error_number, extract_error >= 0);
     // The figures said it would fit: they would only confuse.
     problem_detail.needed = problem_detail.available = 0;
     if (install_problem == ClientProblem::CannotWrite)

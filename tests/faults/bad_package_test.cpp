@@ -385,5 +385,42 @@ INSTANTIATE_TEST_SUITE_P(Packages, BadPackageTest,
                          ::testing::Combine(::testing::ValuesIn(kBadPackages), ::testing::Bool()),
                          CaseName);
 
+// A launcher whose extractor module cannot be loaded (missing, or not a library) tells the user
+// that its installation is incomplete, not that the package is damaged; the log names the file
+// and the loader's reason.
+class IncompleteInstallationTest
+    : public ::testing::TestWithParam<std::pair<const char * /* module */, const char *>> {};
+
+TEST_P(IncompleteInstallationTest, UserIsToldTheInstallationIsIncomplete) {
+    const auto &[module, reason] = GetParam();
+    LauncherSandbox box;
+    FaultScratch scratch;
+    box.fake().WritePackage(kNewBuild);
+    std::filesystem::remove(box.fake().extractor_module());
+    if (*module)
+        WriteFile(box.fake().extractor_module(), module);
+
+    const CapturedRun run = scratch.Run(box.launcher(), scratch.Env(box.fake().home()));
+
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_NE(run.err.find("could not be installed.\nThe installation of this program is "
+                           "incomplete. Please reinstall it.\n"),
+              std::string::npos)
+        << run.err;
+    EXPECT_FALSE(PathExists(box.fake().app_path()));
+    EXPECT_NE(box.Log().find("cannot load '" + box.fake().extractor_module() +
+                             "' ('loxen_package_extractor'): " + box.fake().extractor_module() +
+                             ": " + reason),
+              std::string::npos)
+        << box.Log();
+}
+
+INSTANTIATE_TEST_SUITE_P(Modules, IncompleteInstallationTest,
+                         ::testing::Values(std::pair{"", "cannot open shared object file"},
+                                           std::pair{"not a library", "file too short"}),
+                         [](const auto &info) {
+                             return std::string(*info.param.first ? "NotALibrary" : "Missing");
+                         });
+
 }  // namespace
 }  // namespace loxtest

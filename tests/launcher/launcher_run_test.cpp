@@ -56,8 +56,8 @@ TEST_F(LauncherRunTest, UpToDateRunLeavesTheCopyAndRunsTheStartScript) {
     EXPECT_EQ(ReadFile(fake().start_log()), "start\n");
 }
 
-// The unpacking library and the ones it needs cost their loading time: only a run that
-// unpacks loads them.
+// The extractor module, the unpacking library and the ones it needs cost their loading time:
+// only a run that unpacks loads them.
 TEST_F(LauncherRunTest, OnlyARunThatUnpacksLoadsTheArchiveLibrary) {
     box.MakePackage("121");
     const auto loaded_by_run = [&](const std::string &name) {
@@ -69,8 +69,11 @@ TEST_F(LauncherRunTest, OnlyARunThatUnpacksLoadsTheArchiveLibrary) {
                 files += ReadFile(entry.path().string());
         return files;
     };
-    EXPECT_NE(loaded_by_run("install").find("file=libarchive"), std::string::npos);
-    EXPECT_EQ(loaded_by_run("up-to-date").find("file=libarchive"), std::string::npos);
+    const std::string install = loaded_by_run("install"), up_to_date = loaded_by_run("up-to-date");
+    for (const char *file : {"file=libarchive", "/lib/loxen-extractor.so"}) {
+        EXPECT_NE(install.find(file), std::string::npos) << file;
+        EXPECT_EQ(up_to_date.find(file), std::string::npos) << file;
+    }
 }
 
 TEST_F(LauncherRunTest, OlderPerUserCopyIsReplacedWhole) {

@@ -1,5 +1,6 @@
 #include "tests/support/fake_install.h"
 
+#include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -36,6 +37,9 @@ FakeInstall::FakeInstall(const std::string &home_name)
     MakeDirs(root_ + "/package");
     MakeDirs(root_ + "/log");
     MakeDirs(root_ + "/images");
+    MakeDirs(root_ + "/lib");
+    // The extractor module, as the installed tree carries it.
+    EXPECT_EQ(0, ::symlink(LOXEN_EXTRACTOR_MODULE_PATH, extractor_module().c_str()));
     MakeDirs(home_);
     FillRegistry();
 }

@@ -10,7 +10,8 @@ namespace loxtest {
 
 // A fake installed tree and a fake home in one temporary directory, with the path registry
 // filled for them as start-up fills it:
-//   <tmp>/root           the installed tree: INFO, package/nimbrel.qar, log/, images/
+//   <tmp>/root           the installed tree: INFO, package/nimbrel.qar, log/, images/, and
+//                        lib/loxen-extractor.so (a link to the module the build made)
 //   <tmp>/<home_name>    the home: .BrenthorLoxen/BrenthorLoxen.app, .Nimbrel, ...
 // Nothing is written below the home until a test asks for it.
 //
@@ -32,6 +33,7 @@ public:
     std::string nimbrel_path() const { return home_ + "/.Nimbrel"; }
     std::string package_path() const { return root_ + "/package/nimbrel.qar"; }
     std::string target_info() const { return root_ + "/INFO"; }
+    std::string extractor_module() const { return root_ + "/lib/loxen-extractor.so"; }
     std::string source_info() const { return app_path() + "/INFO"; }
     // Lines the per-user start script of a fake client appends, one per start: its arguments.
     std::string start_log() const { return user_path() + "/start-stop.log"; }

@@ -51,6 +51,7 @@ void EndGently(const std::vector<pid_t> &clients) {
 LauncherSandbox::LauncherSandbox() {
     namespace fs = std::filesystem;
     std::error_code error;
+    fs::remove(fake_.extractor_module(), error);  // the tree brings its own copy
     fs::copy(LOXEN_LAUNCHER_TREE, fake_.root(),
              fs::copy_options::recursive | fs::copy_options::overwrite_existing |
                  fs::copy_options::copy_symlinks,

@@ -101,7 +101,7 @@ TEST_F(StrTableTest, EveryLanguageFileTranslatesTheLauncherTexts) {
 // The notice of a run without a working client: every language has its own sentence.
 TEST_F(StrTableTest, EveryLanguageFileTranslatesTheNoticeTexts) {
     const int kNoticeRows[] = {1051, 1053, 1054, 1055, 1056, 1057, 1058, 1059,
-                               1070, 1071, 1072, 1073, 1074, 1075, 1076};
+                               1060, 1070, 1071, 1072, 1073, 1074, 1075, 1076};
     QMap<QString, QString> english;
     for (int id : kNoticeRows) english[QString::number(id)] = StrTable::LoadStr(id);
     for (const LanguageTexts &language : kLanguages) {
