@@ -387,32 +387,43 @@ INSTANTIATE_TEST_SUITE_P(Packages, BadPackageTest,
 
 // A launcher whose extractor module cannot be loaded (missing, or not a library) tells the user
 // that its installation is incomplete, not that the package is damaged; the log names the file
-// and the loader's reason.
+// and the loader's reason. An update leaves the running client and its copy alone.
 class IncompleteInstallationTest
     : public ::testing::TestWithParam<std::pair<const char * /* module */, const char *>> {};
 
 TEST_P(IncompleteInstallationTest, UserIsToldTheInstallationIsIncomplete) {
     const auto &[module, reason] = GetParam();
-    LauncherSandbox box;
-    FaultScratch scratch;
-    box.fake().WritePackage(kNewBuild);
-    std::filesystem::remove(box.fake().extractor_module());
-    if (*module)
-        WriteFile(box.fake().extractor_module(), module);
+    for (const bool update : {false, true}) {
+        SCOPED_TRACE(update ? "update" : "first installation");
+        LauncherSandbox box;
+        FaultScratch scratch;
+        if (update) {
+            ASSERT_TRUE(box.InstallRunningClient("120"));
+        }
+        const pid_t old_client = ClientNamedBy(box.fake().user_path());
+        box.fake().WritePackage(kNewBuild);
+        std::filesystem::remove(box.fake().extractor_module());
+        if (*module)
+            WriteFile(box.fake().extractor_module(), module);
 
-    const CapturedRun run = scratch.Run(box.launcher(), scratch.Env(box.fake().home()));
+        const CapturedRun run = scratch.Run(box.launcher(), scratch.Env(box.fake().home()));
 
-    EXPECT_EQ(run.status, 0) << run.err;
-    EXPECT_NE(run.err.find("could not be installed.\nThe installation of this program is "
-                           "incomplete. Please reinstall it.\n"),
-              std::string::npos)
-        << run.err;
-    EXPECT_FALSE(PathExists(box.fake().app_path()));
-    EXPECT_NE(box.Log().find("cannot load '" + box.fake().extractor_module() +
-                             "' ('loxen_package_extractor'): " + box.fake().extractor_module() +
-                             ": " + reason),
-              std::string::npos)
-        << box.Log();
+        EXPECT_EQ(run.status, 0) << run.err;
+        EXPECT_NE(run.err.find("\nThe installation of this program is incomplete. Please "
+                               "reinstall it.\n"),
+                  std::string::npos)
+            << run.err;
+        EXPECT_EQ(PathExists(box.fake().app_path()), update);
+        if (update) {
+            EXPECT_EQ(ClientNamedBy(box.fake().user_path()), old_client)
+                << "the client was stopped";
+        }
+        EXPECT_NE(box.Log().find("cannot load '" + box.fake().extractor_module() +
+                                 "' ('loxen_package_extractor'): " + box.fake().extractor_module() +
+                                 ": " + reason),
+                  std::string::npos)
+            << box.Log();
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(Modules, IncompleteInstallationTest,
