@@ -19,6 +19,7 @@
 #include <vector>
 
 #include "common/log.h"
+#include "extractor/entry_queue.h"
 #include "tests/support/archive_builder.h"
 #include "tests/support/temp_dir.h"
 #include "tests/support/tmpfs_mount.h"
@@ -195,6 +196,22 @@ TEST_F(ExtractorTest, PackageInsideTheTargetIsRefusedAndKept) {
 }
 
 // The line after the known failure line names the step, the entry and the error with errno.
+// Nothing takes the pieces, so the reader's first wait shows how much a full queue holds: a
+// header counted by a fixed size would let 6 000 headers with a 200 KB attribute each take more
+// than a gigabyte.
+TEST(EntryQueueTest, AFullQueueHoldsAFewMegabytesWhateverAHeaderCarries) {
+    archive_entry *entry = archive_entry_new();
+    archive_entry_set_pathname(entry, "f");
+    const std::string value(200 << 10, 'x');
+    archive_entry_xattr_add_entry(entry, "user.big", value.data(), value.size());
+    EntryQueue queue;
+    size_t held = 0;
+    while (queue.Push(PackagePiece::Header(entry), [&] { queue.Abandon(); })) held += value.size();
+    archive_entry_free(entry);
+    EXPECT_GT(held, 0u);
+    EXPECT_LE(held, size_t{16} << 20);
+}
+
 TEST_F(ExtractorTest, FailureLogNamesTheStepTheEntryAndTheError) {
     struct Case {
         const char *name;
