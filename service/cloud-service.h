@@ -61,6 +61,10 @@ protected:
     // True while a replacement of the application directory has not finished (the launcher
     // died in the middle of one): the installation in place cannot be trusted.
     bool IsReplacementPending() const;
+    // Finishes a replacement that an earlier run left half done, so that the installation in
+    // place is whole (or absent, after a first install). 1 when the copy put back is newer than
+    // the package and stays, -1 when it could not be finished, else 0: the replacement goes on.
+    int RecoverInterruptedReplacement();
     // The extractor module of the installed tree, loaded on first use; nullptr (and
     // extractor_missing set) when it or a library it needs cannot be loaded.
     PackageExtractor *LoadExtractor();

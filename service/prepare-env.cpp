@@ -281,13 +281,11 @@ int Service::PrepareUserEnv() {
         LOX_LOG(ERROR, "service_debug", "cloud-service", "no application directory to prepare");
         return -1;
     }
-    ReplaceJournal journal(app);
-    const bool interrupted = journal.Exists();
-    if (FinishInterruptedReplacement(app, journal) != 0)
-        return -1;
-    if (interrupted && IsNewerThanPackage(app, target_version))
-        return 0;
+    const int recovered = RecoverInterruptedReplacement();
+    if (recovered != 0)
+        return recovered > 0 ? 0 : -1;
 
+    ReplaceJournal journal(app);
     ustring backup;
     int n = 0;
     if (IsFileExist(app, false)) {
@@ -302,6 +300,15 @@ int Service::PrepareUserEnv() {
         return RollBack(app, journal, backup, true);
     NotifyReplaceStep("extracted");
     return RemoveBackups(app, journal, n);
+}
+
+int Service::RecoverInterruptedReplacement() {
+    ReplaceJournal journal(app_path);
+    if (app_path.empty() || !journal.Exists())
+        return 0;
+    if (FinishInterruptedReplacement(app_path, journal) != 0)
+        return -1;
+    return IsNewerThanPackage(app_path, target_version) ? 1 : 0;
 }
 
 bool Service::IsReplacementPending() const {

@@ -73,6 +73,12 @@ void LinuxService::StopService() {
 int LinuxService::HandlePackageUpgrade() {
     problem_detail = ProblemDetail();
     install_problem = ClientProblem::None;
+    extract_error = -1;
+    // A replacement that an earlier run left half done is finished first: whatever stops this
+    // one, the client starts from a whole copy, and the space check sees no partial tree.
+    const int recovered = RecoverInterruptedReplacement();
+    if (recovered != 0)
+        return recovered > 0 ? 0 : ReplacementFailed(errno);
     // Checked before the client is stopped: an update that cannot be unpacked, or cannot fit,
     // must cost the user nothing.
     PackageExtractor *extractor = LoadExtractor();
@@ -89,11 +95,10 @@ int LinuxService::HandlePackageUpgrade() {
         LOX_LOG(DEBUG, "service_debug", "linux/linux-service", "local appdata exist");
         StopService();
     }
-    extract_error = -1;
-    const int ret = PrepareUserEnv();
-    const int error_number = errno;
-    if (ret == 0)
-        return 0;
+    return PrepareUserEnv() == 0 ? 0 : ReplacementFailed(errno);
+}
+
+int LinuxService::ReplacementFailed(int error_number) {
     install_problem = client_problem =
         extractor_missing
             ? ClientProblem::IncompleteInstallation
@@ -102,7 +107,7 @@ int LinuxService::HandlePackageUpgrade() {
     problem_detail.needed = problem_detail.available = 0;
     if (install_problem == ClientProblem::CannotWrite)
         problem_detail.folder = ExistingFolderOf(FSParentPath(app_path)).c_str();
-    return ret;
+    return -1;
 }
 
 int LinuxService::PostUpgrade() {

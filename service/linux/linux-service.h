@@ -22,4 +22,8 @@ public:
     void LoadTargetVerInfo();
     bool PerUserBinPathExist();
     int LaunchPerUserBin();
+
+private:
+    // Records why the new copy was not put in place; always -1.
+    int ReplacementFailed(int error_number);
 };

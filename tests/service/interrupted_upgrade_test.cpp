@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <filesystem>
 #include <string>
 
 #include "tests/service/service_test_env.h"
@@ -119,19 +120,30 @@ protected:
     svctest::ServiceEnv env;
 };
 
-// The old installation that the killed run had moved aside comes back unchanged.
+// The old installation that the killed run had moved aside comes back unchanged and starts,
+// whether the next replacement fails on a damaged package or on an extractor it cannot load.
 TEST_F(FailedRecoveryTest, OldInstallationComesBackWhenTheNextReplacementFailsToo) {
-    for (const char *stop : {"backup-renamed", "extracting"}) {
-        SCOPED_TRACE(stop);
-        env.fake.WritePackage("121");
-        env.fake.InstallClient("120");
-        auto before = ListTree(env.fake.app_path());
-        ASSERT_EQ(RunChild(env, stop), std::string("stopped ") + stop);
-        BreakPackage();
-        EXPECT_EQ(RunChild(env, "none"), "need=1 rc=-1");
-        EXPECT_EQ(ListTree(env.fake.app_path()), before);
-        EXPECT_FALSE(PathExists(env.Marker()));
-        EXPECT_FALSE(PathExists(env.Backup(0)));
+    const std::string module = env.fake.extractor_module();
+    for (const bool without_extractor : {false, true}) {
+        for (const char *stop : {"backup-renamed", "extracting"}) {
+            SCOPED_TRACE(std::string(stop) + (without_extractor ? ", no extractor" : ""));
+            env.fake.WritePackage("121");
+            env.fake.InstallClient("120");
+            auto before = ListTree(env.fake.app_path());
+            ASSERT_EQ(RunChild(env, stop), std::string("stopped ") + stop);
+            if (without_extractor)
+                std::filesystem::rename(module, module + ".aside");
+            else
+                BreakPackage();
+            const int starts = StartCount(env);
+            EXPECT_EQ(RunChild(env, "none"), "need=1 rc=-1");
+            EXPECT_EQ(ListTree(env.fake.app_path()), before);
+            EXPECT_FALSE(PathExists(env.Marker()));
+            EXPECT_FALSE(PathExists(env.Backup(0)));
+            EXPECT_EQ(StartCount(env), starts + 1);
+            if (without_extractor)
+                std::filesystem::rename(module + ".aside", module);
+        }
     }
 }
 
