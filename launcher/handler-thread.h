@@ -1,6 +1,9 @@
 #pragma once
 
+#include <sys/types.h>
+
 #include <QThread>
+#include <atomic>
 
 // The worker's thread: nothing but its own event loop, so queued calls reach the worker.
 class HandlerThread : public QThread {
@@ -9,6 +12,12 @@ class HandlerThread : public QThread {
 public:
     HandlerThread();
 
+    // After wait(): returns once the system thread itself has ended (at most a second).
+    void WaitUntilEnded() const;
+
 protected:
     void run() override;
+
+private:
+    std::atomic<pid_t> system_id{0};
 };

@@ -45,6 +45,7 @@ void Worker::QuitThread() {
 
 void Worker::JoinThread() {
     thread->wait(ULONG_MAX);
+    thread->WaitUntilEnded();
 }
 
 void Worker::HandleServicce() {

@@ -2,6 +2,7 @@
 #include "launcher/launcher.h"
 
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <QCloseEvent>
 #include <QElapsedTimer>
@@ -385,6 +386,27 @@ TEST_F(WorkerTest, DestroyingAWorkerWhoseThreadRunsStopsTheThreadFirst) {
     worker->StartThread();
     worker.reset();  // a running QThread destroyed would abort the process
     EXPECT_EQ(finished.count(), 1);
+}
+
+// The launcher exits right after joining its worker; the system thread must have ended by then,
+// its own exit work included (here a slow thread-local clean-up), or Qt's record of it is lost.
+TEST_F(WorkerTest, JoiningWaitsForTheSystemThreadToEnd) {
+    struct SlowExit {
+        ~SlowExit() { std::this_thread::sleep_for(std::chrono::milliseconds(200)); }
+    };
+    pid_t system_id = 0;
+    worker->StartThread();
+    QMetaObject::invokeMethod(
+        worker.get(),
+        [&system_id] {
+            static thread_local SlowExit slow;
+            (void)slow;
+            system_id = ::gettid();
+        },
+        Qt::BlockingQueuedConnection);
+    worker->QuitThread();
+    worker->JoinThread();
+    EXPECT_FALSE(PathExists("/proc/self/task/" + std::to_string(system_id)));
 }
 
 }  // namespace
