@@ -66,8 +66,8 @@ void Launcher::SetLabelText(QString text) {
 }
 
 void Launcher::ShowMsgBox() {
-    Dialog()->setRange(0, 0);  // busy until the first progress step brings the total
-    show_delay.start(kShowDelayMs);
+    show_delay.start(kShowDelayMs);  // counts from here: building the dialog takes time too
+    Dialog()->setRange(0, 0);        // busy until the first progress step brings the total
 }
 
 void Launcher::ShowDialogNow() {

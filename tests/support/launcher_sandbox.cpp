@@ -220,8 +220,8 @@ bool WaitFor(const std::function<bool()> &condition, int timeout_ms) {
 }
 
 bool StartSlowClient(const std::string &home, bool as_nobody) {
-    // The sample client may end within the launcher's first look; this one takes half a second
-    // after SIGTERM. The launcher knows its client by name, hence the link.
+    // The sample client may end within the launcher's first look, before the dialog's delay
+    // has passed. The launcher knows its client by name, hence the link.
     const std::string dir = home + "/../slow-client/bin";
     std::filesystem::create_directories(dir);
     const std::string client = dir + "/cloud-loxen-ui";
@@ -237,10 +237,12 @@ bool StartSlowClient(const std::string &home, bool as_nobody) {
     }
     const std::string user_path = home + "/.BrenthorLoxen";
     const std::string script =
-        "echo pid=$$ >\"$0\"; trap 'sleep 0.5; exit 0' TERM; while :; do sleep 0.2; done";
+        "echo pid=$$ >\"$0\"; shown() { cat \"$1\" 2>/dev/null | grep -c 'dialog shown'; }; "
+        "before=$(shown \"$1\"); trap 'i=0; while [ $i -lt 50 ] && [ $(shown \"$1\") -le "
+        "$before ]; do sleep 0.1; i=$((i+1)); done; exit 0' TERM; while :; do sleep 0.2; done";
     RunShell("HOME=" + ShellQuote(home) + " setsid " + user + ShellQuote(client) + " -c " +
-             ShellQuote(script) + " " + ShellQuote(user_path + "/ui.pid") +
-             " </dev/null >/dev/null 2>&1 &");
+             ShellQuote(script) + " " + ShellQuote(user_path + "/ui.pid") + " " +
+             ShellQuote(user_path + "/log/launcher.log") + " </dev/null >/dev/null 2>&1 &");
     return WaitFor([&] { return ClientNamedBy(user_path) != 0; });
 }
 
