@@ -237,9 +237,10 @@ bool StartSlowClient(const std::string &home, bool as_nobody) {
     }
     const std::string user_path = home + "/.BrenthorLoxen";
     const std::string script =
-        "echo pid=$$ >\"$0\"; shown() { cat \"$1\" 2>/dev/null | grep -c 'dialog shown'; }; "
-        "before=$(shown \"$1\"); trap 'i=0; while [ $i -lt 50 ] && [ $(shown \"$1\") -le "
-        "$before ]; do sleep 0.1; i=$((i+1)); done; exit 0' TERM; while :; do sleep 0.2; done";
+        "echo pid=$$ >\"$0\"; seen() { cat \"$1\" 2>/dev/null | grep -c -e 'dialog shown' -e "
+        "'run ended'; }; before=$(seen \"$1\"); trap 'i=0; while [ $i -lt 50 ] && [ $(seen "
+        "\"$1\") -le $before ]; do sleep 0.1; i=$((i+1)); done; exit 0' TERM; while :; do sleep "
+        "0.2; done";
     RunShell("HOME=" + ShellQuote(home) + " setsid " + user + ShellQuote(client) + " -c " +
              ShellQuote(script) + " " + ShellQuote(user_path + "/ui.pid") + " " +
              ShellQuote(user_path + "/log/launcher.log") + " </dev/null >/dev/null 2>&1 &");

@@ -76,9 +76,9 @@ bool EndClient(const std::string &user_path, int wait_ms = 10000);
 // The live sample client that the pid file of this per-user tree names, or 0.
 pid_t ClientNamedBy(const std::string &user_path);
 // Starts, for this home, a client that stops after SIGTERM only once the launcher's log says
-// that a dialog was shown since it started (at most five seconds later), so that a replacement
-// over it shows its dialog however slow the machine. With `as_nobody` (root only) it runs as
-// nobody. False when it did not come up.
+// that, since the client started, a dialog was shown or a run ended (at most five seconds later),
+// so that a replacement over it shows its dialog however slow the machine. With `as_nobody` (root
+// only) it runs as nobody. False when it did not come up.
 bool StartSlowClient(const std::string &home, bool as_nobody = false);
 
 }  // namespace loxtest
