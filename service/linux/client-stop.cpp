@@ -1,15 +1,19 @@
 #include "service/linux/client-stop.h"
 
+#include <poll.h>
 #include <signal.h>
 #include <sys/stat.h>
+#include <sys/syscall.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cctype>
 #include <cerrno>
 #include <chrono>
 #include <climits>
 #include <cstring>
 #include <fstream>
+#include <thread>
 
 #include "common/config.h"
 #include "common/file-op.h"
@@ -17,7 +21,12 @@
 
 namespace {
 
-constexpr int kProbes = 5;
+using Clock = std::chrono::steady_clock;
+
+// The client's time to save its state before it is killed.
+constexpr std::chrono::seconds kGrace(5);
+// Where the system cannot tell us when a process ends, we look this often.
+constexpr std::chrono::milliseconds kProbeInterval(10);
 // The kernel never hands out more process ids than this.
 constexpr long kPidLimit = 4194304;
 const char kDeletedSuffix[] = " (deleted)";
@@ -96,18 +105,57 @@ bool HasClientName(pid_t pid, const ClientIdentity &client) {
     return !name.empty() && !expected.empty() && name == expected.substr(0, 15);
 }
 
-// Waits up to five seconds for the process to end; true when it did.
-bool WaitForExit(pid_t pid) {
-    for (int probe = 0; probe < kProbes; ++probe) {
-        if (ProcessGone(pid))
-            return true;
-        ::sleep(1);
+// A descriptor of the process itself: signals sent through it cannot reach another process
+// that was given the same id, and it becomes readable when the process ends. -1 where the
+// system has none (ENOSYS before Linux 5.3), or the process is gone.
+class ProcessHandle {
+public:
+    explicit ProcessHandle(pid_t pid)
+        : pid_(pid), fd_(static_cast<int>(::syscall(SYS_pidfd_open, pid, 0))) {}
+    ~ProcessHandle() {
+        if (fd_ >= 0)
+            ::close(fd_);
     }
-    return false;
-}
+    ProcessHandle(const ProcessHandle &) = delete;
+    ProcessHandle &operator=(const ProcessHandle &) = delete;
 
-double SecondsSince(std::chrono::steady_clock::time_point start) {
-    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    int Signal(int sig) const {
+        return fd_ >= 0 ? static_cast<int>(::syscall(SYS_pidfd_send_signal, fd_, sig, nullptr, 0))
+                        : ::kill(pid_, sig);
+    }
+
+    // True once the process has ended; false when the deadline passed first.
+    bool EndsBefore(Clock::time_point deadline) const {
+        for (;;) {
+            const auto left = deadline - Clock::now();
+            if (fd_ >= 0 ? PollEnded(left) : ProcessGone(pid_))
+                return true;
+            if (left <= Clock::duration::zero())
+                return false;
+            if (fd_ < 0)
+                std::this_thread::sleep_for(std::min<Clock::duration>(left, kProbeInterval));
+        }
+    }
+
+    // Without a descriptor, the id may have been given to another process meanwhile.
+    bool StillNames(const ClientIdentity &client) const {
+        return fd_ >= 0 || IsOwnClient(pid_, client);
+    }
+
+private:
+    // A signal (EINTR) only sends the caller round again.
+    bool PollEnded(Clock::duration left) const {
+        struct pollfd ended = {fd_, POLLIN, 0};
+        const auto ms = std::chrono::ceil<std::chrono::milliseconds>(left).count();
+        return ::poll(&ended, 1, static_cast<int>(std::max<decltype(ms)>(ms, 0))) > 0;
+    }
+
+    pid_t pid_;
+    int fd_;
+};
+
+double SecondsSince(Clock::time_point start) {
+    return std::chrono::duration<double>(Clock::now() - start).count();
 }
 
 }  // namespace
@@ -162,32 +210,33 @@ void StopClient(const ustring &pid_file, const ClientIdentity &client) {
     }
     if (ProcessGone(pid))
         return;
+    // Opened before the identity check: the descriptor pins the process that was checked.
+    const ProcessHandle process(pid);
     if (!IsOwnClient(pid, client)) {
         LOX_LOG(NOTE, "service_debug", "linux/linux-service",
                 "process %d of pid file '%s' is not the client, not terminating it",
                 static_cast<int>(pid), pid_file.c_str());
         return;
     }
-    const auto sent = std::chrono::steady_clock::now();
-    if (::kill(pid, SIGTERM) != 0) {
+    const auto sent = Clock::now();
+    if (process.Signal(SIGTERM) != 0) {
         if (errno == ESRCH)
             return;
         LOX_LOG(ERROR, "service_debug", "linux/linux-service", "kill: %s (%d)",
                 std::strerror(errno), errno);
     }
-    if (WaitForExit(pid)) {
+    if (process.EndsBefore(sent + kGrace)) {
         LOX_LOG(INFO, "service_debug", "linux/linux-service",
-                "client %d: SIGTERM sent, ended after %.1f s", static_cast<int>(pid),
+                "client %d: SIGTERM sent, ended after %.3f s", static_cast<int>(pid),
                 SecondsSince(sent));
         return;
     }
-    // Five seconds are long enough for the process id to have been given to another process.
-    if (!IsOwnClient(pid, client)) {
+    if (!process.StillNames(client)) {
         LOX_LOG(NOTE, "service_debug", "linux/linux-service",
                 "process %d is no longer the client, not killing it", static_cast<int>(pid));
         return;
     }
-    ::kill(pid, SIGKILL);
+    process.Signal(SIGKILL);
     LOX_LOG(INFO, "service_debug", "linux/linux-service",
             "client %d: SIGTERM sent, still running after %.1f s, SIGKILL sent",
             static_cast<int>(pid), SecondsSince(sent));

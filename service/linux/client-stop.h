@@ -13,9 +13,9 @@ struct ClientIdentity {
     ustring ui_path;
 };
 
-// Stops the client named by the pid file: SIGTERM, up to five probes one second apart,
-// then SIGKILL. A process id that does not name our own client (a stale pid file whose
-// number now belongs to another process) is never signalled.
+// Stops the client named by the pid file: SIGTERM, then SIGKILL if it has not ended five
+// seconds later; its end is noticed within milliseconds. A process id that does not name our own
+// client (a stale pid file whose number now belongs to another process) is never signalled.
 void StopClient(const ustring &pid_file, const ClientIdentity &client);
 
 // The process id that a pid file's "pid" value names, read as atol reads it; 0 when the

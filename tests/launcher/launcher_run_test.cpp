@@ -231,7 +231,7 @@ TEST_F(LauncherRunTest, AtTheInstalledLevelsEachRunTellsItsStory) {
           "'" +
               home + "'",
           std::string("linux-service\\(\\d+\\): per-user copy 120, installed 121: upgrade"),
-          "client " + old_client + ": SIGTERM sent, ended after \\d+\\.\\d s",
+          "client " + old_client + ": SIGTERM sent, ended after \\d+\\.\\d+ s",
           std::string("extraction complete: [1-9]\\d* entries, [1-9]\\d* bytes in \\d+\\.\\d\\d s"),
           "start script '" + fake().app_path() +
               "/package/start-stop' ended with status 0 after \\d+\\.\\d\\d s",
