@@ -9,6 +9,8 @@ namespace {
 
 // A window mapped for less than this is a flash the user cannot read.
 constexpr int kShowDelayMs = 400;
+// A full bar would say "done" while the client is still being started.
+constexpr int kHighestShownPercent = 99;
 
 }  // namespace
 
@@ -26,6 +28,7 @@ Launcher::Launcher(Worker *worker) : QObject(nullptr), worker(worker) {
     connect(relay, &Notify_Adapter::sigUpdateProgress, this, &Launcher::UpdateProgress);
     connect(relay, &Notify_Adapter::sigUpdateDialogText, this, &Launcher::SetLabelText);
     connect(worker, &Worker::sigUpgradeEnded, this, &Launcher::UpgradeEnded);
+    connect(worker, &Worker::sigStartScriptDone, this, &Launcher::StartScriptDone);
     show_delay.setSingleShot(true);
     connect(&show_delay, &QTimer::timeout, this, &Launcher::ShowDialogNow);
 }
@@ -58,7 +61,8 @@ void Launcher::UpdateProgress(int total, int steps) {
     if (Dialog()->maximum() == 0)
         Dialog()->setRange(0, 100);  // the total is known: from busy to a percentage
     // Widened so that archives of more than INT_MAX / 100 entries do not overflow.
-    Dialog()->setValue(static_cast<int>(static_cast<qint64>(steps) * 100 / total));
+    const qint64 percent = static_cast<qint64>(steps) * 100 / total;
+    Dialog()->setValue(static_cast<int>(qMin<qint64>(percent, kHighestShownPercent)));
 }
 
 void Launcher::SetLabelText(QString text) {
@@ -79,6 +83,13 @@ void Launcher::UpgradeEnded() {
     show_delay.stop();
 }
 
+// The client is up (or cannot be): what remains, the old copy's removal, needs no window.
+void Launcher::StartScriptDone() {
+    show_delay.stop();
+    if (dialog != nullptr)
+        dialog->hide();
+}
+
 void Launcher::RaiseDialog() {
     if (dialog == nullptr || !dialog->isVisible())
         return;  // nothing is shown during an up-to-date run
@@ -88,11 +99,7 @@ void Launcher::RaiseDialog() {
 }
 
 void Launcher::LaunchDone() {
-    show_delay.stop();
-    if (dialog != nullptr) {
-        dialog->setValue(100);
-        dialog->hide();
-    }
+    StartScriptDone();
     worker->QuitThread();
     worker->JoinThread();
     LogRunOutcome(worker->outcome);

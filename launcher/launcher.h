@@ -43,6 +43,7 @@ private slots:
     void ShowMsgBox();
     void ShowDialogNow();
     void UpgradeEnded();
+    void StartScriptDone();
 
 private:
     explicit Launcher(Worker *worker);  // takes ownership

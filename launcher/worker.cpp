@@ -62,7 +62,7 @@ void Worker::HandleServicce() {
         if (outcome.upgrade_status != 0) {
             LOX_LOG(ERROR, "launcher_debug", "launcher", "Failed to upgrade package");
         } else {
-            emit sigUpdateProgress(100, 100);
+            // The bar stays short of 100 until the dialog closes: the client is not up yet.
             emit sigSetLabelText(
                 StrTable::LoadStr(kReadyText).arg(StrTable::LoadStr(kAppNameText), 0, QChar(' ')));
         }
@@ -71,10 +71,12 @@ void Worker::HandleServicce() {
     }
     service->RemoveAgedFolders();
     service->PostUpgrade();
+    emit sigStartScriptDone();
+    // The old copy goes only now, so the client is not kept waiting for it.
+    service->FinishReplacement();
     LOX_LOG(DEBUG, "launcher_debug", "launcher", "done");
     outcome.problem = service->GetClientProblem();
-    if (outcome.upgrade_status != 0)
-        outcome.install_problem = service->GetInstallProblem();
+    outcome.install_problem = service->GetInstallProblem();
     outcome.detail = service->GetProblemDetail();
     ReportRunOutcome(outcome);
     emit sigServiceDone();

@@ -30,6 +30,8 @@ signals:
     void sigSetLabelText(QString);
     // HandlePackageUpgrade returned, whatever its result.
     void sigUpgradeEnded();
+    // The start script has run: nothing the user waits for is left.
+    void sigStartScriptDone();
 
 private slots:
     void HandleServicce();

@@ -36,8 +36,12 @@ public:
     virtual int ExtractPackage();
     virtual void LoadSourceVersion();
     virtual void LoadTargetVersion();
-    // Backs up the application directory, extracts, rolls back on failure; 0 or -1.
+    // Backs up the application directory, extracts, rolls back on failure; 0 or -1. On
+    // success the new copy is recorded as complete and the backups wait for FinishReplacement.
     virtual int PrepareUserEnv();
+    // Removes the backups of a replacement whose new copy is complete, once the client has
+    // started from it; a run killed meanwhile leaves this to the next run.
+    virtual void FinishReplacement();
     // Moves the legacy data folder into the current per-user root.
     virtual void MigrateService();
     // After PostUpgrade: why no per-user client was started, None when one was.
@@ -61,6 +65,12 @@ protected:
     // True while a replacement of the application directory has not finished (the launcher
     // died in the middle of one): the installation in place cannot be trusted.
     bool IsReplacementPending() const;
+    // A replacement record that cannot be read: it is left for the user, with every backup.
+    bool IsReplacementRecordUnreadable() const;
+    // Says in the log which record, and what the user can do about it.
+    void ReportUnreadableRecord() const;
+    // Removes a half-written record that no record stands beside.
+    void TidyReplacementRecord();
     // Finishes a replacement that an earlier run left half done, so that the installation in
     // place is whole (or absent, after a first install). 1 when the copy put back is newer than
     // the package and stays, -1 when it could not be finished, else 0: the replacement goes on.

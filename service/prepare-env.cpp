@@ -114,10 +114,8 @@ int FinishInterruptedReplacement(const ustring &app, ReplaceJournal &journal) {
             RemoveBackupNames(app);
             break;
         case ReplaceJournal::STEP_UNKNOWN:
-            LOX_LOG(WARNING, "service_debug", "cloud-service",
-                    "unreadable replacement record beside '%s', keeping the directory as it is",
-                    app.c_str());
-            break;
+            // Which name holds the whole copy is unknown: any move could cost it.
+            return -1;
     }
     return ret == 0 ? journal.Remove() : -1;
 }
@@ -196,7 +194,8 @@ int RollBack(const ustring &app, ReplaceJournal &journal, const ustring &backup,
     return -1;
 }
 
-int RemoveBackups(const ustring &app, ReplaceJournal &journal, int n) {
+// The new installation is complete and flushed: from here on the next run keeps it.
+int RecordComplete(const ustring &app, ReplaceJournal &journal, int n) {
     if (journal.Record(ReplaceJournal::STEP_CLEANUP, n) != 0) {
         // Unrecorded removals could leave a half-removed backup that looks restorable.
         LOX_LOG(WARNING, "service_debug", "cloud-service", "keeping the backups of '%s'",
@@ -204,10 +203,7 @@ int RemoveBackups(const ustring &app, ReplaceJournal &journal, int n) {
         return journal.Remove();
     }
     NotifyReplaceStep("cleanup-recorded");
-    LOX_LOG(INFO, "service_debug", "cloud-service",
-            "user installation is ready, removing backup app");
-    RemoveBackupNames(app);
-    return journal.Remove();
+    return 0;
 }
 
 // The journal lives beside the application directory, so its parent comes first.
@@ -299,18 +295,58 @@ int Service::PrepareUserEnv() {
     if (FlushFileSystem(app) != 0)
         return RollBack(app, journal, backup, true);
     NotifyReplaceStep("extracted");
-    return RemoveBackups(app, journal, n);
+    return RecordComplete(app, journal, n);
+}
+
+void Service::FinishReplacement() {
+    ReplaceJournal journal(app_path);
+    int n = -1;
+    if (app_path.empty() || !journal.Exists() || journal.Read(n) != ReplaceJournal::STEP_CLEANUP)
+        return;
+    LOX_LOG(INFO, "service_debug", "cloud-service",
+            "user installation is ready, removing backup app");
+    RemoveBackupNames(app_path);
+    journal.Remove();
 }
 
 int Service::RecoverInterruptedReplacement() {
     ReplaceJournal journal(app_path);
     if (app_path.empty() || !journal.Exists())
         return 0;
+    if (IsReplacementRecordUnreadable()) {
+        ReportUnreadableRecord();
+        return -1;
+    }
     if (FinishInterruptedReplacement(app_path, journal) != 0)
         return -1;
     return IsNewerThanPackage(app_path, target_version) ? 1 : 0;
 }
 
 bool Service::IsReplacementPending() const {
-    return ReplaceJournal(app_path).Exists();
+    int n = -1;
+    ReplaceJournal journal(app_path);
+    if (!journal.Exists())
+        return false;
+    const ReplaceJournal::Step step = journal.Read(n);
+    return step == ReplaceJournal::STEP_BACKUP || step == ReplaceJournal::STEP_EXTRACT;
+}
+
+bool Service::IsReplacementRecordUnreadable() const {
+    int n = -1;
+    ReplaceJournal journal(app_path);
+    return journal.Exists() && journal.Read(n) == ReplaceJournal::STEP_UNKNOWN;
+}
+
+void Service::ReportUnreadableRecord() const {
+    LOX_LOG(ERROR, "service_debug", "cloud-service",
+            "replacement record '%s' cannot be read: nothing is replaced and no backup is "
+            "removed; look at the folder '%s', keep the copy that is whole as '%s' and remove "
+            "the record",
+            ReplaceJournal::MarkerPath(app_path).c_str(), FSParentPath(app_path).c_str(),
+            FSBaseName(app_path).c_str());
+}
+
+void Service::TidyReplacementRecord() {
+    if (!app_path.empty())
+        ReplaceJournal(app_path).RemoveStrayTemporary();
 }

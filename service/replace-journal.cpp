@@ -65,6 +65,10 @@ int WriteFlushed(const ustring &path, const std::string &text) {
     return ok ? 0 : -1;
 }
 
+ustring TemporaryPath(const ustring &marker) {
+    return marker + ".new";
+}
+
 // Makes a rename or removal in the directory durable.
 int FlushDirectory(const ustring &dir) {
     int fd = ::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
@@ -106,7 +110,7 @@ ReplaceJournal::Step ReplaceJournal::Read(int &backup) const {
 int ReplaceJournal::Record(Step step, int backup) {
     std::string text =
         std::string("step=") + kStepNames[step] + "\nbackup=" + std::to_string(backup) + "\n";
-    ustring fresh = marker + ".new";
+    ustring fresh = TemporaryPath(marker);
     if (WriteFlushed(fresh, text) != 0 || ::rename(fresh.c_str(), marker.c_str()) != 0 ||
         FlushDirectory(FSParentPath(marker)) != 0) {
         LOX_LOG(ERROR, "service_debug", "cloud-service",
@@ -119,6 +123,7 @@ int ReplaceJournal::Record(Step step, int backup) {
 }
 
 int ReplaceJournal::Remove() {
+    ::unlink(TemporaryPath(marker).c_str());
     if (FSRemove(marker, false) != 0) {
         LOX_LOG(ERROR, "service_debug", "cloud-service", "failed to remove '%s': %s",
                 marker.c_str(), std::strerror(errno));
@@ -126,6 +131,17 @@ int ReplaceJournal::Remove() {
     }
     FlushDirectory(FSParentPath(marker));
     return 0;
+}
+
+void ReplaceJournal::RemoveStrayTemporary() {
+    const ustring stray = TemporaryPath(marker);
+    if (Exists() || !IsFileExist(stray, false))
+        return;
+    if (::unlink(stray.c_str()) != 0)
+        LOX_LOG(WARNING, "service_debug", "cloud-service", "failed to remove '%s': %s",
+                stray.c_str(), std::strerror(errno));
+    else
+        FlushDirectory(FSParentPath(marker));
 }
 
 void SetReplaceStepObserver(ReplaceStepObserver observer) {

@@ -23,8 +23,10 @@ public:
     Step Read(int &backup) const;
     // Replaces the record atomically and flushes it; 0 or -1.
     int Record(Step step, int backup);
-    // 0 when no marker remains.
+    // 0 when no marker remains; a half-written record goes first.
     int Remove();
+    // A half-written first record is all a run killed while writing it leaves.
+    void RemoveStrayTemporary();
 
 private:
     ustring marker;

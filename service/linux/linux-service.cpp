@@ -140,7 +140,14 @@ bool LinuxService::IsNeedUpgrade() {
         verdict = source_version.build_version.empty() ? "install"
                                                        : "client executable missing: install again";
     }
-    if (IsReplacementPending()) {
+    TidyReplacementRecord();
+    if (IsReplacementRecordUnreadable()) {
+        ReportUnreadableRecord();
+        // The client starts from the copy in place, if it has one; the user is told either way.
+        install_problem = client_problem = ClientProblem::UnfinishedReplacement;
+        need = false;
+        verdict = "unreadable replacement record: leaving the folder as it is";
+    } else if (IsReplacementPending()) {
         LOX_LOG(NOTE, "service_debug", "linux/linux-service",
                 "replacement of '%s' did not finish, replacing it again", app_path.c_str());
         need = true;

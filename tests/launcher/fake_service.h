@@ -29,6 +29,7 @@ public:
     bool need_upgrade = false;
     int upgrade_status = 0;
     std::function<void()> during_upgrade;                // runs inside HandlePackageUpgrade
+    std::function<void()> during_finish;                 // runs inside FinishReplacement
     ClientProblem client_problem = ClientProblem::None;  // what the run left behind
 
     void StopService() override { record_->calls.push_back("StopService"); }
@@ -43,6 +44,11 @@ public:
         record_->legacy_app_present_at_post_upgrade = PathExists(legacy_root_ + "/app");
         record_->legacy_data_present_at_post_upgrade = PathExists(legacy_root_ + "/data/keep.txt");
         return 0;
+    }
+    void FinishReplacement() override {
+        record_->calls.push_back("FinishReplacement");
+        if (during_finish)
+            during_finish();
     }
     void PreUpgrade() override { record_->calls.push_back("PreUpgrade"); }
     ClientProblem GetClientProblem() const override { return client_problem; }

@@ -43,6 +43,7 @@ public:
     int hides = 0;
     QString label_at_hide;
     int value_at_hide = -1;
+    QSemaphore hidden;
 
     bool eventFilter(QObject *watched, QEvent *event) override {
         auto *dialog = qobject_cast<QProgressDialog *>(watched);  // null while it is destroyed
@@ -56,6 +57,7 @@ public:
             ++hides;
             label_at_hide = dialog->labelText();
             value_at_hide = dialog->value();
+            hidden.release();
         }
         return false;
     }
@@ -172,7 +174,7 @@ TEST_F(LauncherTest, UpdateProgressShowsTruncatedPercentage) {
 
     EXPECT_EQ(update(3, 1), 33);
     EXPECT_EQ(update(3, 2), 66);
-    EXPECT_EQ(update(100, 100), 100);
+    EXPECT_EQ(update(100, 100), 99) << "a full bar only once the dialog closes";
     EXPECT_EQ(update(30000000, 15000000), 50) << "steps * 100 must not overflow";
     EXPECT_EQ(update(0, 5), 50) << "a total of 0 is ignored";
 }
@@ -184,7 +186,10 @@ TEST_F(LauncherTest, UpgradeRunsServiceInOrderShowsDialogAndEndsReady) {
         Notify_Adapter::GetInstance()->UpdateDialogText("unpacking");
         Notify_Adapter::GetInstance()->UpdateProgress(3, 1);
         Notify_Adapter::GetInstance()->UpdateProgress(3, 2);
+        Notify_Adapter::GetInstance()->UpdateProgress(3, 3);
     };
+    bool hidden_before_finish = false;
+    service->during_finish = [&] { hidden_before_finish = watch.hidden.tryAcquire(1, 10000); };
     auto launcher = MakeLauncher();
     ASSERT_NE(dialog, nullptr);
     QProgressBar *bar = dialog->findChild<QProgressBar *>();
@@ -195,8 +200,9 @@ TEST_F(LauncherTest, UpgradeRunsServiceInOrderShowsDialogAndEndsReady) {
 
     EXPECT_EQ(RunToEnd(*launcher), 0);
 
-    EXPECT_EQ(record->calls, (std::vector<std::string>{"PreUpgrade", "IsNeedUpgrade",
-                                                       "HandlePackageUpgrade", "PostUpgrade"}));
+    EXPECT_EQ(record->calls,
+              (std::vector<std::string>{"PreUpgrade", "IsNeedUpgrade", "HandlePackageUpgrade",
+                                        "PostUpgrade", "FinishReplacement"}));
     EXPECT_FALSE(record->legacy_app_present_at_post_upgrade)
         << "aged folders go before PostUpgrade";
     EXPECT_TRUE(record->legacy_data_present_at_post_upgrade);
@@ -205,12 +211,13 @@ TEST_F(LauncherTest, UpgradeRunsServiceInOrderShowsDialogAndEndsReady) {
     ASSERT_EQ(bar_values.count(), 3);
     EXPECT_EQ(bar_values.at(0).at(0).toInt(), 33);
     EXPECT_EQ(bar_values.at(1).at(0).toInt(), 66);
-    EXPECT_EQ(bar_values.at(2).at(0).toInt(), 100);
+    EXPECT_EQ(bar_values.at(2).at(0).toInt(), 99);
     EXPECT_EQ(watch.shows, 1);
     EXPECT_EQ(watch.maximum_at_show, 0) << "no busy bar before the total was known";
     EXPECT_EQ(watch.hides, 1);
     EXPECT_EQ(watch.label_at_hide, kReady) << "LaunchDone must come after the label update";
-    EXPECT_EQ(watch.value_at_hide, 100);
+    EXPECT_EQ(watch.value_at_hide, 99);
+    EXPECT_TRUE(hidden_before_finish) << "the old copy must go after the dialog closed";
     EXPECT_FALSE(dialog->isVisible());
 }
 
@@ -219,7 +226,7 @@ TEST_F(LauncherTest, UpToDateRunBuildsNoDialog) {
     auto launcher = std::make_unique<Launcher>(service);
     EXPECT_EQ(RunToEnd(*launcher), 0);
     EXPECT_EQ(FindDialog(), nullptr);
-    EXPECT_EQ(record->calls.back(), "PostUpgrade");
+    EXPECT_EQ(record->calls.back(), "FinishReplacement");
 }
 
 TEST_F(LauncherTest, UpToDateRunSkipsUpgradeAndNeverShowsDialog) {
@@ -228,13 +235,12 @@ TEST_F(LauncherTest, UpToDateRunSkipsUpgradeAndNeverShowsDialog) {
 
     EXPECT_EQ(RunToEnd(*launcher), 0);
 
-    EXPECT_EQ(record->calls,
-              (std::vector<std::string>{"PreUpgrade", "IsNeedUpgrade", "PostUpgrade"}));
+    EXPECT_EQ(record->calls, (std::vector<std::string>{"PreUpgrade", "IsNeedUpgrade", "PostUpgrade",
+                                                       "FinishReplacement"}));
     EXPECT_FALSE(record->legacy_app_present_at_post_upgrade);
     EXPECT_TRUE(record->legacy_data_present_at_post_upgrade);
     EXPECT_EQ(watch.shows, 0);
     EXPECT_EQ(dialog->labelText(), kInitializing);
-    EXPECT_EQ(dialog->value(), 100);
 }
 
 TEST_F(LauncherTest, FailedUpgradeKeepsLastLabelLogsAndStillStartsClient) {
@@ -251,8 +257,9 @@ TEST_F(LauncherTest, FailedUpgradeKeepsLastLabelLogsAndStillStartsClient) {
 
     EXPECT_EQ(RunToEnd(*launcher), 0);
 
-    EXPECT_EQ(record->calls, (std::vector<std::string>{"PreUpgrade", "IsNeedUpgrade",
-                                                       "HandlePackageUpgrade", "PostUpgrade"}));
+    EXPECT_EQ(record->calls,
+              (std::vector<std::string>{"PreUpgrade", "IsNeedUpgrade", "HandlePackageUpgrade",
+                                        "PostUpgrade", "FinishReplacement"}));
     EXPECT_EQ(watch.shows, 1);
     EXPECT_EQ(watch.label_at_hide, "half way");
     const std::string log = ReadFile(logs / "launcher.log");
@@ -275,7 +282,7 @@ TEST_F(LauncherTest, QuickReplacementShowsNoWindowWhateverItsResult) {
         auto launcher = MakeLauncher();
         EXPECT_EQ(RunToEnd(*launcher), 0);
         EXPECT_EQ(watch.shows, 0);
-        EXPECT_EQ(record->calls.back(), "PostUpgrade");
+        EXPECT_EQ(record->calls.back(), "FinishReplacement");
     }
 }
 
@@ -311,7 +318,7 @@ TEST_F(LauncherTest, CloseRequestAndEscapeLeaveTheDialogUpUntilTheWorkIsDone) {
     EXPECT_TRUE(visible_after_close);
     EXPECT_TRUE(visible_after_escape);
     EXPECT_EQ(cancels.count(), 0);
-    EXPECT_EQ(record->calls.back(), "PostUpgrade");
+    EXPECT_EQ(record->calls.back(), "FinishReplacement");
     EXPECT_FALSE(dialog->isVisible()) << "LaunchDone still hides it";
 }
 
@@ -333,6 +340,7 @@ protected:
         QObject::connect(worker.get(), &Worker::sigShowMsg, note("ShowMsg"));
         QObject::connect(worker.get(), &Worker::sigUpdateProgress, note("UpdateProgress"));
         QObject::connect(worker.get(), &Worker::sigSetLabelText, note("SetLabelText"));
+        QObject::connect(worker.get(), &Worker::sigStartScriptDone, note("StartScriptDone"));
         QObject::connect(worker.get(), &Worker::sigServiceDone, note("ServiceDone"));
         // A flag, not QSignalSpy::wait: a signal sent before the wait begins would be missed.
         std::atomic<bool> done{false};
@@ -357,14 +365,10 @@ protected:
 
 TEST_F(WorkerTest, SuccessfulUpgradeEmitsShowProgressLabelThenDone) {
     service->need_upgrade = true;
-    QSignalSpy progress(worker.get(), &Worker::sigUpdateProgress);
     QSignalSpy labels(worker.get(), &Worker::sigSetLabelText);
 
-    EXPECT_EQ(RunOnce(), (std::vector<std::string>{"ShowMsg", "UpdateProgress", "SetLabelText",
+    EXPECT_EQ(RunOnce(), (std::vector<std::string>{"ShowMsg", "SetLabelText", "StartScriptDone",
                                                    "ServiceDone"}));
-    ASSERT_EQ(progress.count(), 1);
-    EXPECT_EQ(progress.at(0).at(0).toInt(), 100);
-    EXPECT_EQ(progress.at(0).at(1).toInt(), 100);
     ASSERT_EQ(labels.count(), 1);
     EXPECT_EQ(labels.at(0).at(0).toString(), kReady);
 }
@@ -372,12 +376,12 @@ TEST_F(WorkerTest, SuccessfulUpgradeEmitsShowProgressLabelThenDone) {
 TEST_F(WorkerTest, FailedUpgradeEmitsShowThenDoneOnly) {
     service->need_upgrade = true;
     service->upgrade_status = 2;
-    EXPECT_EQ(RunOnce(), (std::vector<std::string>{"ShowMsg", "ServiceDone"}));
-    EXPECT_EQ(record->calls.back(), "PostUpgrade");
+    EXPECT_EQ(RunOnce(), (std::vector<std::string>{"ShowMsg", "StartScriptDone", "ServiceDone"}));
+    EXPECT_EQ(record->calls.back(), "FinishReplacement");
 }
 
 TEST_F(WorkerTest, UpToDateEmitsDoneOnly) {
-    EXPECT_EQ(RunOnce(), (std::vector<std::string>{"ServiceDone"}));
+    EXPECT_EQ(RunOnce(), (std::vector<std::string>{"StartScriptDone", "ServiceDone"}));
 }
 
 TEST_F(WorkerTest, DestroyingAWorkerWhoseThreadRunsStopsTheThreadFirst) {

@@ -62,6 +62,8 @@ int StartCount(const svctest::ServiceEnv &env) {
 struct Interruption {
     const char *stop;
     bool old_installation;
+    bool complete;  // the new copy was whole: the next run starts it without unpacking again
+    int starts;     // of the client before the kill
 };
 
 std::ostream &operator<<(std::ostream &out, const Interruption &i) {
@@ -87,26 +89,29 @@ TEST_P(InterruptedUpgradeTest, NextRunFinishesTheReplacementAndLaterRunsLeaveItA
     std::string stop = GetParam().stop;
     ASSERT_EQ(RunChild(env, stop), "stopped " + stop.substr(0, stop.find('#')));
     ASSERT_TRUE(PathExists(env.Marker()));
-    EXPECT_EQ(StartCount(env), 0);
+    const int starts = GetParam().starts;
+    EXPECT_EQ(StartCount(env), starts);
 
-    EXPECT_EQ(RunChild(env, "none"), "need=1 rc=0");
+    EXPECT_EQ(RunChild(env, "none"), GetParam().complete ? "need=0 rc=-2" : "need=1 rc=0");
     EXPECT_EQ(ListTree(env.fake.app_path()), FakeInstall::ClientTree("121"));
     EXPECT_FALSE(PathExists(env.Marker()));
     EXPECT_FALSE(PathExists(env.Backup(0)));
     EXPECT_FALSE(PathExists(env.Backup(1)));
     EXPECT_FALSE(PathExists(env.Backup(5)));
-    EXPECT_EQ(StartCount(env), 1);
+    EXPECT_EQ(StartCount(env), starts + 1);
 
     EXPECT_EQ(RunChild(env, "none"), "need=0 rc=-2");
-    EXPECT_EQ(StartCount(env), 2);
+    EXPECT_EQ(StartCount(env), starts + 2);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Moments, InterruptedUpgradeTest,
-    ::testing::Values(Interruption{"backup-renamed", true}, Interruption{"extracting", true},
-                      Interruption{"extracted", true}, Interruption{"cleanup-recorded", true},
-                      Interruption{"backup-removed#1", true}, Interruption{"extracting", false},
-                      Interruption{"cleanup-recorded", false}));
+INSTANTIATE_TEST_SUITE_P(Moments, InterruptedUpgradeTest,
+                         ::testing::Values(Interruption{"backup-renamed", true, false, 0},
+                                           Interruption{"extracting", true, false, 0},
+                                           Interruption{"extracted", true, false, 0},
+                                           Interruption{"cleanup-recorded", true, true, 0},
+                                           Interruption{"backup-removed#1", true, true, 1},
+                                           Interruption{"extracting", false, false, 0},
+                                           Interruption{"cleanup-recorded", false, true, 0}));
 
 class FailedRecoveryTest : public ::testing::Test {
 protected:

@@ -56,9 +56,16 @@ using loxtest::MakeDirs;
 using loxtest::PathExists;
 using loxtest::WriteFile;
 
+// As a run does it: the backups go once the client has started.
+int Replace(svctest::TestService &service) {
+    const int ret = service.PrepareUserEnv();
+    service.FinishReplacement();
+    return ret;
+}
+
 int PrepareExpecting(void *expected) {
     svctest::TestService service;
-    return service.PrepareUserEnv() == *static_cast<int *>(expected) ? 0 : 1;
+    return Replace(service) == *static_cast<int *>(expected) ? 0 : 1;
 }
 
 class PrepareEnvTest : public ::testing::Test {
@@ -105,7 +112,7 @@ protected:
 
 TEST_F(PrepareEnvTest, FirstInstallationExtractsAndRemovesAStaleBackupName) {
     MakeDirs(env.Backup(0) + "/old");
-    ASSERT_EQ(service.PrepareUserEnv(), 0);
+    ASSERT_EQ(Replace(service), 0);
     EXPECT_EQ(App(), FakeInstall::ClientTree("121"));
     EXPECT_FALSE(PathExists(env.Backup(0)));
     EXPECT_FALSE(PathExists(env.Marker()));
@@ -113,7 +120,7 @@ TEST_F(PrepareEnvTest, FirstInstallationExtractsAndRemovesAStaleBackupName) {
 
 TEST_F(PrepareEnvTest, ReplacementFlushesTheNewTreeBeforeTheBackupGoes) {
     InstallOld();
-    ASSERT_EQ(service.PrepareUserEnv(), 0);
+    ASSERT_EQ(Replace(service), 0);
     EXPECT_EQ(App(), FakeInstall::ClientTree("121"));
     EXPECT_FALSE(PathExists(env.Backup(0)));
     ASSERT_EQ(flushes.size(), 1u);
@@ -124,7 +131,7 @@ TEST_F(PrepareEnvTest, ReplacementFlushesTheNewTreeBeforeTheBackupGoes) {
 TEST_F(PrepareEnvTest, StaleBackupNameIsClearedBeforeItIsUsed) {
     InstallOld();
     MakeDirs(env.Backup(0) + "/leftover");
-    ASSERT_EQ(service.PrepareUserEnv(), 0);
+    ASSERT_EQ(Replace(service), 0);
     EXPECT_EQ(App(), FakeInstall::ClientTree("121"));
     EXPECT_FALSE(PathExists(env.Backup(0)));
     EXPECT_FALSE(PathExists(env.Backup(1)));
@@ -151,7 +158,7 @@ TEST_F(PrepareEnvTest, FailedExtractionRestoresTheOldTreeByteForByte) {
     MakeDirs(env.Backup(0) + "/stale");
     auto before = App();
     BreakPackage();
-    EXPECT_EQ(service.PrepareUserEnv(), -1);
+    EXPECT_EQ(Replace(service), -1);
     EXPECT_EQ(App(), before);
     EXPECT_TRUE(env.log.Has("Failed to extract package, rollback to old installation\n"));
     // The stale backup was cleared for this run's backup, which went back in place.
@@ -181,7 +188,7 @@ TEST_F(PrepareEnvTest, BadPackagesNeverHarmTheOldInstallationOrAnythingOutside) 
     };
     for (size_t i = 0; i < breakers.size(); ++i) {
         breakers[i]();
-        EXPECT_EQ(service.PrepareUserEnv(), -1) << i;
+        EXPECT_EQ(Replace(service), -1) << i;
         EXPECT_EQ(App(), before) << i;
         EXPECT_EQ(ListTree(env.fake.home()), home_before) << i;
         ::rmdir(env.fake.package_path().c_str());
@@ -190,7 +197,7 @@ TEST_F(PrepareEnvTest, BadPackagesNeverHarmTheOldInstallationOrAnythingOutside) 
 
 TEST_F(PrepareEnvTest, FailedFirstInstallationLeavesNoPartialTree) {
     BreakPackage();
-    EXPECT_EQ(service.PrepareUserEnv(), -1);
+    EXPECT_EQ(Replace(service), -1);
     EXPECT_FALSE(PathExists(env.fake.app_path()));
     EXPECT_FALSE(PathExists(env.Marker()));
     EXPECT_TRUE(env.log.Has("Failed to extract package, and no old installation to rollback\n"))
@@ -201,7 +208,7 @@ TEST_F(PrepareEnvTest, FailedFlushKeepsTheOldInstallation) {
     InstallOld();
     auto before = App();
     fail_flush = true;
-    EXPECT_EQ(service.PrepareUserEnv(), -1);
+    EXPECT_EQ(Replace(service), -1);
     EXPECT_EQ(App(), before);
     EXPECT_FALSE(PathExists(env.Backup(0)));
     EXPECT_TRUE(
@@ -212,7 +219,7 @@ TEST_F(PrepareEnvTest, FailedFlushKeepsTheOldInstallation) {
 
 TEST_F(PrepareEnvTest, PerUserRootThatIsAFileStaysUntouched) {
     WriteFile(env.fake.user_path(), "not a folder");
-    EXPECT_EQ(service.PrepareUserEnv(), -1);
+    EXPECT_EQ(Replace(service), -1);
     EXPECT_EQ(loxtest::ReadFile(env.fake.user_path()), "not a folder");
     EXPECT_TRUE(env.log.Has("): failed to create folder: '" + env.fake.app_path() + "'\n"));
     EXPECT_TRUE(env.log.Has("): Failed to extract package, and no old installation to rollback\n"));
@@ -226,14 +233,14 @@ TEST_F(PrepareEnvTest, PerUserRootLinkedToAnotherUsersFolderStaysUntouched) {
     MakeDirs(foreign);
     ASSERT_EQ(::chown(foreign.c_str(), 65534, 65534), 0);
     ASSERT_EQ(::symlink(foreign.c_str(), env.fake.user_path().c_str()), 0);
-    EXPECT_EQ(service.PrepareUserEnv(), -1);
+    EXPECT_EQ(Replace(service), -1);
     EXPECT_TRUE(std::filesystem::is_empty(foreign));
 }
 
 TEST_F(PrepareEnvTest, DanglingLinkInPlaceOfTheApplicationIsReplaced) {
     MakeDirs(env.fake.user_path());
     ASSERT_EQ(::symlink("/nonexistent/target", env.fake.app_path().c_str()), 0);
-    ASSERT_EQ(service.PrepareUserEnv(), 0);
+    ASSERT_EQ(Replace(service), 0);
     EXPECT_EQ(App(), FakeInstall::ClientTree("121"));
     EXPECT_FALSE(PathExists(env.Backup(0)));
 }

@@ -70,6 +70,7 @@ int main(int argc, char **argv) {
     int rc = need ? service.HandlePackageUpgrade() : -2;
     service.RemoveAgedFolders();
     service.PostUpgrade();
+    service.FinishReplacement();
     std::printf("need=%d rc=%d\n", need ? 1 : 0, rc);
     return 0;
 }
