@@ -1,9 +1,10 @@
 // A replacement of the application directory that finds a record of any content left by an
 // earlier run. The first input byte lays out the disk (bit 0: an installation, bit 1: backup
 // "_tmp", bit 2: backup "_tmp3", bit 3: the extraction succeeds, bit 4: the record is a link
-// to a file outside, bit 5: a folder holding it); the rest is the record. Whatever the record says,
-// the run ends without a record, with the new installation exactly when the extraction succeeds,
-// and with nothing changed outside the per-user folder.
+// to a file outside, bit 5: a folder holding it); the rest is the record. A record that cannot
+// be read fails the run and leaves the per-user folder as it was; any other ends without a
+// record, with the new installation exactly when the extraction succeeds. Nothing outside the
+// per-user folder changes.
 #include <unistd.h>
 
 #include "common/file-op.h"
@@ -67,13 +68,24 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     }
     const auto outside = loxtest::ListTree(fake.base(), {fake.user_path()});
 
+    int backup = -1;
+    const bool unreadable =
+        ReplaceJournal(app.c_str()).Read(backup) == ReplaceJournal::STEP_UNKNOWN;
+    const auto user_tree = loxtest::ListTree(fake.user_path());
+
     const bool succeed = layout & 8;
-    const int result = ScriptedService(succeed).PrepareUserEnv();
+    ScriptedService service(succeed);
+    const int result = service.PrepareUserEnv();
+    service.FinishReplacement();
     const std::string stamp =
         loxtest::PathExists(app + "/stamp") ? loxtest::ReadFile(app + "/stamp") : "";
-    FUZZ_CHECK(!loxtest::PathExists(marker));
-    FUZZ_CHECK((result == 0) == succeed);
-    FUZZ_CHECK(succeed ? stamp == "new" && !loxtest::PathExists(app + "_tmp") : stamp != "new");
+    if (unreadable) {
+        FUZZ_CHECK(result == -1 && loxtest::ListTree(fake.user_path()) == user_tree);
+    } else {
+        FUZZ_CHECK(!loxtest::PathExists(marker));
+        FUZZ_CHECK((result == 0) == succeed);
+        FUZZ_CHECK(succeed ? stamp == "new" && !loxtest::PathExists(app + "_tmp") : stamp != "new");
+    }
     FUZZ_CHECK(loxtest::ListTree(fake.base(), {fake.user_path()}) == outside);
     return 0;
 }

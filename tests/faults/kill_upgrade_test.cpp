@@ -1,22 +1,13 @@
-// A launcher killed with SIGKILL at many moments of an upgrade. Each moment kills a real
-// launcher, reads from the frozen per-user tree which phase of the replacement it hit, then
-// runs the launcher normally: the new installation must be complete, nothing of the
-// replacement may be left, the client must start, the log must say that an interrupted
-// replacement was finished, and nothing outside the per-user tree may change.
+// A launcher SIGKILLed at each call that changes the disk in turn (disk_call_killer counts
+// them), during an update, a first install and the recovery of an earlier kill. After each
+// kill a normal run must leave the new copy whole, the client running, nothing beside the
+// copy and nothing changed outside the per-user tree; a copy that was whole is not unpacked
+// again. Then the replacement records a run may find, and what it makes of them.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
-#include <chrono>
 #include <csignal>
-#include <cstdio>
 #include <filesystem>
-#include <fstream>
-#include <functional>
-#include <iostream>
-#include <memory>
-#include <set>
-#include <sstream>
-#include <thread>
 
 #include "tests/support/fault_scratch.h"
 #include "tests/support/launcher_sandbox.h"
@@ -25,273 +16,179 @@
 namespace loxtest {
 namespace {
 
-using Clock = std::chrono::steady_clock;
-using Tree = std::map<std::string, std::string>;
-
-// Enough files that extraction and clean-up take a visible share of a run, few enough that
-// one run stays well under a second on a disk.
-constexpr int kFillerFiles = 100;
-constexpr int kTimedMoments = 14;
-const char kOldBuild[] = "120";
-const char kNewBuild[] = "121";
-
-enum class Phase { Before, Backup, Extraction, Extracted, CleanUp, After, Mixed };
-
-const char *PhaseName(Phase phase) {
-    switch (phase) {
-        case Phase::Before:
-            return "before";
-        case Phase::Backup:
-            return "backup";
-        case Phase::Extraction:
-            return "extraction";
-        case Phase::Extracted:
-            return "extracted";
-        case Phase::CleanUp:
-            return "clean-up";
-        case Phase::After:
-            return "after";
-        case Phase::Mixed:
-            return "MIXED";
-    }
-    return "?";
-}
-
-struct Moment {
-    std::string name;
-    std::function<bool()> reached;  // polled while the launcher runs
-    Clock::duration delay;          // from then on to the kill
+struct Sweep {
+    const char *name;
+    bool old_copy;      // an update, else a first install
+    bool killed_first;  // the sweep kills the run after one that was killed mid-extraction
 };
 
-// The first few paths where two trees differ; empty when they are equal. Trees of a few
-// hundred files are too big for the framework's own printout.
-std::string Differences(const Tree &expected, const Tree &actual) {
-    std::ostringstream out;
-    int shown = 0;
-    auto note = [&](const std::string &path, const char *what) {
-        if (shown++ < 5)
-            out << path << " " << what << "; ";
-    };
-    for (const auto &entry : expected) {
-        auto found = actual.find(entry.first);
-        if (found == actual.end())
-            note(entry.first, "missing");
-        else if (found->second != entry.second)
-            note(entry.first, "differs");
-    }
-    for (const auto &entry : actual)
-        if (expected.count(entry.first) == 0)
-            note(entry.first, "extra");
-    if (shown > 5)
-        out << "and " << shown - 5 << " more";
-    return out.str();
+enum class Copy { None, Old, New };
+
+struct RecordState {
+    const char *name;
+    const char *record;  // the record's text; nullptr for none
+    bool stray_new;      // a half-written record beside it
+    Copy app;            // in the application directory
+    bool old_aside;      // the old copy under the first backup name
+    bool left;           // the record and the backup stay for the user, who is told
+    bool client;         // a client runs afterwards
+};
+
+std::ostream &operator<<(std::ostream &out, const Sweep &row) {
+    return out << row.name;
+}
+std::ostream &operator<<(std::ostream &out, const RecordState &row) {
+    return out << row.name;
 }
 
-class KillUpgradeTest : public ::testing::Test, protected FaultCase {
+template <typename Row>
+class ReplacementRunTest : public ::testing::TestWithParam<Row>, protected FaultCase {
 protected:
     std::string app() const { return fake().app_path(); }
     std::string marker() const { return app() + ".replacing"; }
-    std::string backup() const { return app() + "_tmp"; }
 
-    // The old installation comes from a real first run; the new package replaces it.
+    // The old copy comes from a real first run.
     void SetUp() override {
-        fake().WriteLevelFile("launcher_debug=7\nservice_debug=7\n");
-        box.MakePackage(kOldBuild, {"--filler", std::to_string(kFillerFiles)});
+        box.MakePackage("120");
         ASSERT_EQ(RunLauncher().status, 0);
-        ASSERT_TRUE(EndClient(box)) << "the first run started no client";
-        old_tree = ListTree(app());
-        ASSERT_EQ(Differences(PackageTree(fake().package_path()), old_tree), "");
-        std::filesystem::copy(app(), pristine(), std::filesystem::copy_options::recursive);
-
-        box.MakePackage(kNewBuild, {"--filler", std::to_string(kFillerFiles)});
+        ASSERT_TRUE(EndClient(box));
+        std::filesystem::copy(app(), scratch / "old", std::filesystem::copy_options::recursive);
+        box.MakePackage("121");
         new_tree = PackageTree(fake().package_path());
-        ASSERT_NE(Differences(old_tree, new_tree), "");
         outside = Outside();
     }
 
     void TearDown() override { EndClient(box, 0); }
 
-    std::string pristine() const { return scratch / "old-installation"; }
-
-    // A per-user tree that holds only the old installation, as before any upgrade.
-    void ResetToOldInstallation() {
+    void Reset(bool old_copy) {
         EndClient(box, 0);
         std::filesystem::remove_all(fake().user_path());
-        std::filesystem::create_directories(fake().user_path());
-        std::filesystem::copy(pristine(), app(), std::filesystem::copy_options::recursive);
-        ASSERT_EQ(Differences(old_tree, ListTree(app())), "");
-    }
-
-    // The step the replacement record names; empty without one. The launcher may remove
-    // the record at any moment, so a missing file is no failure here.
-    std::string MarkerStep() const {
-        std::ifstream in(marker());
-        std::ostringstream text;
-        text << in.rdbuf();
-        const std::string record = text.str();
-        const size_t at = record.find("step=");
-        return at == std::string::npos ? "" : record.substr(at + 5, record.find('\n', at) - at - 5);
-    }
-
-    bool TreeIs(const Tree &expected) const {
-        return PathExists(app()) && ListTree(app()) == expected;
-    }
-
-    // What the frozen per-user tree shows. Without a replacement record the application
-    // directory must hold the old installation or the new one, whole.
-    Phase Classify() const {
-        if (!PathExists(marker())) {
-            if (PathExists(marker() + ".new"))
-                return Phase::Backup;  // the first record was being written
-            if (PathExists(backup()))
-                return Phase::Mixed;
-            if (TreeIs(old_tree))
-                return Phase::Before;
-            return TreeIs(new_tree) ? Phase::After : Phase::Mixed;
+        if (old_copy) {
+            std::filesystem::create_directories(fake().user_path());
+            std::filesystem::copy(scratch / "old", app(), std::filesystem::copy_options::recursive);
         }
-        const std::string step = MarkerStep();
-        if (step == "backup")
-            return Phase::Backup;
-        if (step == "extract")
-            return TreeIs(new_tree) ? Phase::Extracted : Phase::Extraction;
-        return step == "cleanup" ? Phase::CleanUp : Phase::Mixed;
     }
 
-    // Starts a launcher, waits until the moment is reached, kills it after the moment's delay.
-    // False when the launcher ended before it could be killed.
-    bool KillAt(const Moment &moment) {
-        std::unique_ptr<ChildProcess> launcher = box.Spawn(scratch.Env(fake().home()));
-        const auto deadline = Clock::now() + std::chrono::seconds(60);
-        while (!moment.reached() && IsAlive(launcher->pid()) && Clock::now() < deadline)
-            std::this_thread::sleep_for(std::chrono::microseconds(200));
-        std::this_thread::sleep_for(moment.delay);
-        launcher->Kill();
-        return launcher->Wait() == 128 + SIGKILL;
+    // The exit status of a run killed at the n-th call that changes the disk, if it gets there.
+    int RunKilledAt(long n) {
+        ChildProcess::Environment env = scratch.Env(fake().home());
+        env["LD_PRELOAD"] = DISK_CALL_KILLER_PATH;
+        env["LOXEN_KILL_AT"] = std::to_string(n);
+        return box.Spawn(env)->Wait();
     }
 
-    // The time from the first replacement record to its removal in an undisturbed upgrade,
-    // which must itself give the new installation.
-    Clock::duration MeasureReplacement() {
-        ResetToOldInstallation();
-        std::unique_ptr<ChildProcess> launcher = box.Spawn(scratch.Env(fake().home()));
-        WaitFor([&] { return PathExists(marker()) || !IsAlive(launcher->pid()); }, 60000);
-        const auto begun = Clock::now();
-        WaitFor([&] { return !PathExists(marker()) || !IsAlive(launcher->pid()); }, 60000);
-        const auto took = Clock::now() - begun;
-        EXPECT_EQ(launcher->Wait(), 0);
-        EXPECT_EQ(Differences(new_tree, ListTree(app())), "");
-        EXPECT_TRUE(EndClient(box));
-        return took;
+    bool RecordSays(const std::string &step) const {
+        return PathExists(marker()) && ReadFile(marker()).find("step=" + step) != std::string::npos;
     }
 
-    std::vector<Moment> Moments(Clock::duration replacement) {
-        const std::string filler = app() + "/share/filler";
-        const std::string old_filler = backup() + "/share/filler";
-        std::vector<Moment> moments = {
-            {"start-up", [] { return true; }, {}},
-            {"record written",
-             [=] { return PathExists(marker()) || PathExists(marker() + ".new"); },
-             {}},
-            {"backup renamed", [=] { return PathExists(backup()); }, {}},
-            {"extraction begun", [=] { return PathExists(backup()) && PathExists(app()); }, {}},
-            {"client executable written",
-             [=] { return PathExists(backup()) && PathExists(app() + "/bin/cloud-loxen-ui"); },
-             {}},
-            {"half the files written",
-             [=] {
-                 return PathExists(backup()) &&
-                        static_cast<int>(NamesIn(filler).size()) >= kFillerFiles / 2;
-             },
-             {}},
-            {"all files written",
-             [=] {
-                 return PathExists(backup()) &&
-                        static_cast<int>(NamesIn(filler).size()) == kFillerFiles;
-             },
-             {}},
-            {"clean-up recorded", [=] { return MarkerStep() == "cleanup"; }, {}},
-            {"half the backup removed",
-             [=] {
-                 return MarkerStep() == "cleanup" &&
-                        static_cast<int>(NamesIn(old_filler).size()) <= kFillerFiles / 2;
-             },
-             {}},
-            {"record removed",
-             [=, seen = std::make_shared<bool>(false)] {
-                 *seen = *seen || PathExists(marker());
-                 return *seen && !PathExists(marker());
-             },
-             {}},
-            {"client started", [=] { return PathExists(fake().pid_file()); }, {}},
-        };
-        // The rest spread evenly over the replacement, counted from its first record.
-        for (int i = 0; i < kTimedMoments; ++i) {
-            const auto delay = replacement * (2 * i + 1) / (2 * kTimedMoments);
-            const auto ms = std::chrono::duration<double, std::milli>(delay).count();
-            char name[64];
-            std::snprintf(name, sizeof name, "%.1f ms into the replacement", ms);
-            moments.push_back({name, [=] { return PathExists(marker()); }, delay});
+    // The first kill that leaves a partly extracted copy under its record.
+    long MidExtraction() {
+        for (long n = 1; n < 10000; ++n) {
+            Reset(true);
+            if (RunKilledAt(n) != 128 + SIGKILL ||
+                (RecordSays("extract") && PathExists(app() + "/bin")))
+                return n;
         }
-        return moments;
+        return 0;
     }
 
-    // The run after the kill: new installation, nothing left over, client up, log explains.
-    void ExpectRecovered(bool record_found, Phase phase) {
-        const size_t log_before = box.Log().size();
-        struct stat before {};
+    void ExpectRecovered() {
+        const bool whole = RecordSays("cleanup") || (!PathExists(marker()) && PathExists(app()) &&
+                                                     ListTree(app()) == new_tree);
+        struct stat before = {};
+        struct stat after = {};
         ::stat(app().c_str(), &before);
         const CapturedRun run = RunLauncher();
         EXPECT_EQ(run.status, 0) << run.err;
-        EXPECT_EQ(Differences(new_tree, ListTree(app())), "");
-        struct stat after {};
+        EXPECT_EQ(ListTree(app()), new_tree);
         ::stat(app().c_str(), &after);
-        if (phase == Phase::After) {
-            EXPECT_EQ(after.st_ino, before.st_ino)
-                << "the complete installation was unpacked again";
+        if (whole) {
+            EXPECT_EQ(after.st_ino, before.st_ino) << "a whole copy was unpacked again";
         }
         EXPECT_TRUE(EndClient(box)) << "no client was started";
         EXPECT_EQ(UserTreeNames(),
                   (std::set<std::string>{"BrenthorLoxen.app", "launcher.lock", "log"}));
         EXPECT_EQ(Outside(), outside);
-
-        const std::string log = box.Log().substr(log_before);
-        EXPECT_EQ(CountOf(log, "finishing interrupted replacement of '" + app() + "'"),
-                  record_found ? 1 : 0)
-            << log;
     }
 
-    Tree old_tree;
-    Tree new_tree;
+    TreeListing new_tree;
     TreeListing outside;
 };
 
-TEST_F(KillUpgradeTest, EveryKilledUpgradeIsFinishedByTheNextRun) {
-    const Clock::duration replacement = MeasureReplacement();
-    ASSERT_FALSE(HasFailure());
+using KillUpgradeTest = ReplacementRunTest<Sweep>;
 
-    const std::vector<Moment> moments = Moments(replacement);
-    std::map<Phase, int> hits;
-    int killed = 0;
-    for (const Moment &moment : moments) {
-        SCOPED_TRACE(moment.name);
-        ResetToOldInstallation();
-        ASSERT_FALSE(HasFatalFailure());
-        killed += KillAt(moment) ? 1 : 0;
-        const bool record_found = PathExists(marker());
-        const Phase phase = Classify();
-        ++hits[phase];
-        std::cout << "[   kill   ] " << moment.name << ": " << PhaseName(phase) << "\n";
-        EXPECT_NE(phase, Phase::Mixed) << "a mixed installation without a replacement record";
-        ExpectRecovered(record_found, phase);
+TEST_P(KillUpgradeTest, NextRunFinishesWhateverCallTheKillHit) {
+    const long earlier = GetParam().killed_first ? MidExtraction() : 0;
+    ASSERT_FALSE(GetParam().killed_first && earlier == 0);
+    long n = 1;
+    for (;; ++n) {
+        SCOPED_TRACE("killed at disk call " + std::to_string(n));
+        Reset(GetParam().old_copy);
+        if (earlier != 0) {
+            ASSERT_EQ(RunKilledAt(earlier), 128 + SIGKILL);
+        }
+        const int status = RunKilledAt(n);
+        if (status == 0)
+            break;
+        ASSERT_EQ(status, 128 + SIGKILL);
+        ExpectRecovered();
+        if (HasFailure())
+            break;
     }
-
-    std::ostringstream summary;
-    summary << "[ summary  ] " << moments.size() << " kill moments, " << killed
-            << " killed mid-run, replacement "
-            << std::chrono::duration_cast<std::chrono::milliseconds>(replacement).count() << " ms;";
-    for (const auto &hit : hits) summary << " " << PhaseName(hit.first) << " " << hit.second;
-    std::cout << summary.str() << std::endl;
+    std::cout << "[  sweep   ] " << GetParam().name << ": " << n - 1 << " kills\n";
 }
+
+INSTANTIATE_TEST_SUITE_P(Rows, KillUpgradeTest,
+                         ::testing::Values(Sweep{"update", true, false},
+                                           Sweep{"first install", false, false},
+                                           Sweep{"recovery of an earlier kill", true, true}));
+
+using RecordStateTest = ReplacementRunTest<RecordState>;
+
+TEST_P(RecordStateTest, RecordIsFinishedOrLeftToTheUserWithEveryCopy) {
+    const RecordState &row = GetParam();
+    const std::string aside = app() + "_tmp";
+    Reset(row.app != Copy::None);
+    if (row.app == Copy::New) {
+        ASSERT_EQ(RunLauncher().status, 0);
+    }
+    EndClient(box, 0);
+    std::filesystem::create_directories(fake().user_path());
+    if (row.old_aside)
+        std::filesystem::copy(scratch / "old", aside, std::filesystem::copy_options::recursive);
+    if (row.record != nullptr)
+        WriteFile(marker(), row.record);
+    if (row.stray_new)
+        WriteFile(marker() + ".new", "step=backup\nbackup=0\n");
+    struct stat before = {};
+    struct stat after = {};
+    ::stat(app().c_str(), &before);
+
+    const CapturedRun run = RunLauncher();
+
+    EXPECT_EQ(run.status, 0);
+    EXPECT_EQ(run.err.find("An interrupted update could not be completed.") != std::string::npos,
+              row.left)
+        << run.err;
+    ::stat(app().c_str(), &after);
+    EXPECT_EQ(after.st_ino, before.st_ino) << "the copy in place was replaced";
+    if (row.app != Copy::None) {
+        EXPECT_EQ(ListTree(app()), row.app == Copy::New ? new_tree : ListTree(scratch / "old"));
+    }
+    EXPECT_EQ(PathExists(aside) && ListTree(aside) == ListTree(scratch / "old"), row.left);
+    EXPECT_EQ(PathExists(marker()), row.left);
+    EXPECT_FALSE(PathExists(marker() + ".new"));
+    EXPECT_EQ(EndClient(box, row.client ? 10000 : 0), row.client);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Rows, RecordStateTest,
+    ::testing::Values(
+        RecordState{"garbage, copy aside", "\x01\x02garbage", false, Copy::None, true, true, false},
+        RecordState{"garbage, copy in place", "step=", false, Copy::Old, true, true, true},
+        RecordState{"complete, backups left", "step=cleanup\nbackup=0\n", false, Copy::New, true,
+                    false, true},
+        RecordState{"stray half-written", nullptr, true, Copy::New, false, false, true}));
 
 }  // namespace
 }  // namespace loxtest
