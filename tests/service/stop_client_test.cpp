@@ -30,6 +30,7 @@ namespace {
 std::vector<std::pair<pid_t, int>> kill_calls;
 bool pidfd_missing = false;  // as on a system older than Linux 5.3
 pid_t pidfd_process = 0;
+int pidfd_signals = 0;
 
 }  // namespace
 
@@ -41,8 +42,10 @@ extern "C" long __wrap_syscall(long number, long a, long b, long c, long d) {
     }
     if (number == SYS_pidfd_open)
         pidfd_process = static_cast<pid_t>(a);
-    if (number == SYS_pidfd_send_signal)
+    if (number == SYS_pidfd_send_signal) {
         kill_calls.emplace_back(pidfd_process, static_cast<int>(b));
+        ++pidfd_signals;
+    }
     return __real_syscall(number, a, b, c, d);
 }
 
@@ -143,6 +146,7 @@ protected:
     void SetUp() override {
         kill_calls.clear();
         pidfd_missing = false;
+        pidfd_signals = 0;
         env.fake.InstallClient("120");
         CopyExecutable(FAKE_CLIENT_PATH, env.fake.ui_path());
     }
@@ -174,6 +178,7 @@ TEST_P(StopGraceTest, ClientThatEndsOnSigtermIsStopped) {
     EXPECT_EQ(client.Wait(), SIGTERM);
     EXPECT_EQ(Signals(SIGTERM), 1);
     EXPECT_EQ(Signals(SIGKILL), 0);
+    EXPECT_EQ(pidfd_signals, pidfd_missing ? 0 : 1) << "sent by process id, not descriptor";
 }
 
 // The slow test: five seconds of grace.
