@@ -109,3 +109,8 @@ void WriteInfo(const fs::path &file, const std::string &build) {
     std::ofstream(file) << "[Version]\nmajor_version=1\nminor_version=0\nbuild_version=" << build
                         << "\nicon_overlay_version=1\n";
 }
+
+void WriteNoOpStartScript(const fs::path &file) {
+    std::ofstream(file) << "#!/bin/sh\nexit 0\n";
+    fs::permissions(file, fs::perms::owner_all, fs::perm_options::add);
+}

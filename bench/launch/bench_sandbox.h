@@ -46,3 +46,5 @@ private:
 
 // The root's INFO, naming this build, as the installed tree carries it.
 void WriteInfo(const std::filesystem::path &file, const std::string &build);
+// An executable start script that starts nothing.
+void WriteNoOpStartScript(const std::filesystem::path &file);

@@ -3,13 +3,12 @@
 // the user waits for when the launcher unpacks (update_bench.cpp).
 //
 //   launch_bench [RUNS]                          (RUNS defaults to 15)
-//   launch_bench --update [RUNS [HOSTILE_MB]]    (5 runs, a 325 MB hostile package; 0 skips it)
+//   launch_bench --update [RUNS [HOSTILE_MB]]    (3 runs, a 325 MB hostile package; 0 skips it)
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
 #include <string>
 #include <vector>
 
@@ -21,8 +20,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-const char kNoOpStartScript[] = "#!/bin/sh\nexit 0\n";
-
 int ArgumentOr(int argc, char **argv, int index, int fallback) {
     return argc > index ? std::max(0, std::atoi(argv[index])) : fallback;
 }
@@ -33,8 +30,7 @@ int RunUpToDateBenchmark(int runs) {
         return 1;
     const fs::path root = box.AddInstallation("opt");
     const fs::path start_stop = box.base() / "start-stop";
-    std::ofstream(start_stop) << kNoOpStartScript;
-    fs::permissions(start_stop, fs::perms::owner_all);
+    WriteNoOpStartScript(start_stop);
     const std::string package = std::string(LOXEN_SOURCE_DIR) +
                                 "/scripts/make-package --start-stop '" + start_stop.string() +
                                 "' 121 '" + root.string() + "'";
@@ -82,8 +78,9 @@ int RunUpToDateBenchmark(int runs) {
 }  // namespace
 
 int main(int argc, char **argv) {
+    std::setvbuf(stdout, nullptr, _IOLBF, 0);  // each figure as it comes, also into a file
     if (argc > 1 && std::strcmp(argv[1], "--update") == 0)
-        return RunUpdateBenchmark(std::max(1, ArgumentOr(argc, argv, 2, 5)),
+        return RunUpdateBenchmark(std::max(1, ArgumentOr(argc, argv, 2, 3)),
                                   ArgumentOr(argc, argv, 3, 325));
     return RunUpToDateBenchmark(std::max(1, ArgumentOr(argc, argv, 1, 15)));
 }

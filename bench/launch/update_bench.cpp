@@ -23,7 +23,6 @@ namespace fs = std::filesystem;
 namespace {
 
 constexpr bench::Shape kOldCopy{10000, 64, 4 << 10, 0, 0};  // 10 000 small files
-const char kNoOpStartScript[] = "#!/bin/sh\nexit 0\n";
 const std::vector<std::string> kPackageEntries = {"INFO", "bin", "package", "share"};
 
 bool Failed(const char *what) {
@@ -60,8 +59,8 @@ bool Offer(const fs::path &stage, const fs::path &root, const std::string &build
 }
 
 // A first entry, a second one that climbs out of the target, then text files until the xz
-// compressed package holds about megabytes MB.
-bool MakeHostilePackage(const fs::path &package, int megabytes) {
+// compressed package holds about megabytes MB. Returns the bytes of its files, 0 on failure.
+long long MakeHostilePackage(const fs::path &package, int megabytes) {
     bench::PaxWriter writer(package, ARCHIVE_FILTER_XZ);
     writer.Add("INFO", "[Version]\n");
     writer.Add("../x", "x");
@@ -70,9 +69,12 @@ bool MakeHostilePackage(const fs::path &package, int megabytes) {
     // Farther apart than the compressor's window, so that each file costs what fresh text does.
     std::vector<std::string> texts;
     for (int i = 0; i < 8; ++i) texts.push_back(source.Text(1 << 20));
-    for (size_t i = 0; writer.Written() < megabytes * 1000000LL; ++i)
+    long long bytes = 0;
+    for (size_t i = 0; writer.Written() < megabytes * 1000000LL; ++i) {
         writer.Add("file" + std::to_string(i), texts[i % texts.size()]);
-    return writer.Close();
+        bytes += static_cast<long long>(texts[i % texts.size()].size());
+    }
+    return writer.Close() ? bytes : 0;
 }
 
 // Puts the old copy in place with its client running and nothing left of earlier runs.
@@ -132,7 +134,7 @@ bool SetUp(const BenchSandbox &box, int hostile_megabytes, Roots &roots) {
     const fs::path stage = box.base() / "stage";
     const fs::path sample_start = fs::path(LOXEN_SOURCE_DIR) / "scripts/sample-client/start-stop";
     const fs::path no_op_start = box.base() / "no-op-start-stop";
-    std::ofstream(no_op_start) << kNoOpStartScript;
+    WriteNoOpStartScript(no_op_start);
 
     std::printf("installing build 120 with %d small files ...\n", kOldCopy.Files());
     StageClient(stage, "120", sample_start);
@@ -164,10 +166,13 @@ bool SetUp(const BenchSandbox &box, int hostile_megabytes, Roots &roots) {
     roots.hostile = box.AddInstallation("opt-hostile");
     WriteInfo(roots.hostile / "INFO", "122");
     const fs::path hostile = roots.hostile / "package/nimbrel.qar";
-    if (!MakeHostilePackage(hostile, hostile_megabytes))
+    const long long hostile_bytes = MakeHostilePackage(hostile, hostile_megabytes);
+    if (hostile_bytes == 0)
         return false;
-    std::printf("hostile package of build 122: second entry '../x', %.1f MB xz-compressed tar\n",
-                fs::file_size(hostile) / 1e6);
+    std::printf(
+        "hostile package of build 122: second entry '../x', %.1f MB unpacked, %.1f MB "
+        "xz-compressed tar\n",
+        hostile_bytes / 1e6, fs::file_size(hostile) / 1e6);
     return true;
 }
 
@@ -272,7 +277,7 @@ int RunUpdateBenchmark(int runs, int hostile_megabytes) {
     // An untimed extraction first: the first after generating a package is the slowest.
     LeanExtraction(roots.update / "package/nimbrel.qar", box.base() / "lean-out");
     if (!TimeUpdates(box, roots, runs) || !TimeFirstInstalls(box, roots, runs) ||
-        (hostile_megabytes > 0 && !TimeHostile(box, roots, std::min(runs, 2)))) {
+        (hostile_megabytes > 0 && !TimeHostile(box, roots, std::max(1, runs / 3)))) {
         std::fprintf(stderr, "launch_bench: a run failed\n");
         return 1;
     }
