@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <exception>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -79,8 +80,14 @@ int RunUpToDateBenchmark(int runs) {
 
 int main(int argc, char **argv) {
     std::setvbuf(stdout, nullptr, _IOLBF, 0);  // each figure as it comes, also into a file
-    if (argc > 1 && std::strcmp(argv[1], "--update") == 0)
-        return RunUpdateBenchmark(std::max(1, ArgumentOr(argc, argv, 2, 3)),
-                                  ArgumentOr(argc, argv, 3, 325));
-    return RunUpToDateBenchmark(std::max(1, ArgumentOr(argc, argv, 1, 15)));
+    // Caught, so that the sandbox is removed and its client ended on the way out.
+    try {
+        if (argc > 1 && std::strcmp(argv[1], "--update") == 0)
+            return RunUpdateBenchmark(std::max(1, ArgumentOr(argc, argv, 2, 3)),
+                                      ArgumentOr(argc, argv, 3, 325));
+        return RunUpToDateBenchmark(std::max(1, ArgumentOr(argc, argv, 1, 15)));
+    } catch (const std::exception &error) {
+        std::fprintf(stderr, "launch_bench: %s\n", error.what());
+        return 1;
+    }
 }
