@@ -11,169 +11,32 @@
 //   bench/extract --failure
 //     time from a failure in the second entry to the end of Extract, on a package of 600 MB
 
-#include <archive.h>
-#include <archive_entry.h>
 #include <fcntl.h>
-#include <spawn.h>
 #include <sys/resource.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <QCoreApplication>
 #include <algorithm>
 #include <chrono>
-#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <functional>
-#include <random>
 #include <string>
 #include <vector>
 
+#include "bench/measure.h"
+#include "bench/package-maker.h"
 #include "extractor/extractor.h"
 #include "texts/notify_adapter.h"
 #include "texts/strtable.h"
-
-extern char **environ;
 
 namespace fs = std::filesystem;
 
 namespace {
 
-// How many files of each size class a package holds.
-struct Shape {
-    int small;  // small_low to small_high bytes
-    double small_low;
-    double small_high;
-    int medium;  // 32 KiB to 512 KiB
-    int large;   // 256 KiB to 1 MiB, the bulk of the bytes
-
-    int Files() const { return small + medium + large; }
-    Shape Quarter() const { return {small / 4, small_low, small_high, medium / 4, large / 4}; }
-};
-
-constexpr Shape kMixed{2400, 256, 32 << 10, 540, 60};
-constexpr Shape kManySmall{60000, 64, 4 << 10, 0, 0};
-
-constexpr int kTopFolders = 5;
-constexpr int kSubFolders = 4;
-constexpr int kFolderDepth = 3;
-
-using Rng = std::mt19937_64;
-
-// Word-like text from a fixed vocabulary: compresses like source or config files do.
-class TextSource {
-public:
-    explicit TextSource(Rng &rng) : rng_(rng) {
-        std::uniform_int_distribution<int> length(2, 10), letter('a', 'z');
-        for (int i = 0; i < 2000; ++i) {
-            std::string word(static_cast<size_t>(length(rng_)), 'a');
-            for (char &c : word) c = static_cast<char>(letter(rng_));
-            words_.push_back(word);
-        }
-    }
-
-    std::string Text(size_t size) {
-        std::string out;
-        out.reserve(size + 16);
-        std::uniform_int_distribution<size_t> pick(0, words_.size() - 1);
-        std::uniform_int_distribution<int> line_words(4, 14), number(0, 15);
-        while (out.size() < size) {
-            for (int n = line_words(rng_); n > 0; --n) {
-                out += words_[pick(rng_)];
-                out += number(rng_) == 0 ? " 0x" + std::to_string(rng_() % 65536) + " " : " ";
-            }
-            out.back() = '\n';
-        }
-        out.resize(size);
-        return out;
-    }
-
-    // Bytes of a small alphabet with runs, like tables or images without compression.
-    std::string Binary(size_t size) {
-        std::string out;
-        out.reserve(size);
-        std::uniform_int_distribution<int> byte(0, 63), run(1, 8);
-        while (out.size() < size)
-            out.append(static_cast<size_t>(run(rng_)), static_cast<char>(byte(rng_)));
-        out.resize(size);
-        return out;
-    }
-
-private:
-    Rng &rng_;
-    std::vector<std::string> words_;
-};
-
-size_t LogUniform(Rng &rng, double low, double high) {
-    std::uniform_real_distribution<double> exponent(std::log(low), std::log(high));
-    return static_cast<size_t>(std::exp(exponent(rng)));
-}
-
-std::vector<fs::path> MakeFolders(const fs::path &root) {
-    std::vector<fs::path> folders{root};
-    std::function<void(const fs::path &, int, int)> grow = [&](const fs::path &at, int depth,
-                                                               int children) {
-        for (int i = 0; i < children; ++i) {
-            fs::path child = at / ("folder" + std::to_string(depth) + "_" + std::to_string(i));
-            fs::create_directories(child);
-            folders.push_back(child);
-            if (depth + 1 < kFolderDepth)
-                grow(child, depth + 1, kSubFolders);
-        }
-    };
-    grow(root, 0, kTopFolders);
-    return folders;
-}
-
-std::vector<size_t> FileSizes(Rng &rng, const Shape &shape) {
-    std::vector<size_t> sizes;
-    for (int i = 0; i < shape.small; ++i)
-        sizes.push_back(LogUniform(rng, shape.small_low, shape.small_high));
-    for (int i = 0; i < shape.medium; ++i) sizes.push_back(LogUniform(rng, 32 << 10, 512 << 10));
-    std::uniform_int_distribution<size_t> large(256 << 10, 1 << 20);
-    for (int i = 0; i < shape.large; ++i) sizes.push_back(large(rng));
-    std::shuffle(sizes.begin(), sizes.end(), rng);
-    return sizes;
-}
-
-// Writes the tree; returns the number of bytes in its files.
-size_t GenerateTree(const fs::path &root, const Shape &shape) {
-    Rng rng(20240601);
-    TextSource source(rng);
-    const std::vector<fs::path> folders = MakeFolders(root);
-    std::uniform_int_distribution<size_t> folder(0, folders.size() - 1);
-    size_t total = 0, index = 0;
-    for (size_t size : FileSizes(rng, shape)) {
-        const bool binary = index % 10 == 0;
-        const fs::path file =
-            folders[folder(rng)] / ("file" + std::to_string(index++) + (binary ? ".dat" : ".txt"));
-        std::ofstream(file, std::ios::binary) << (binary ? source.Binary(size) : source.Text(size));
-        total += size;
-    }
-    return total;
-}
-
-// Runs a program without a shell, its standard output sent to /dev/null; true on exit 0.
-// The child's resource usage goes to usage when given.
-bool Run(std::vector<std::string> args, rusage *usage = nullptr) {
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
-    std::vector<char *> argv;
-    for (std::string &arg : args) argv.push_back(arg.data());
-    argv.push_back(nullptr);
-    pid_t child = 0;
-    const int spawned = posix_spawnp(&child, argv[0], &actions, nullptr, argv.data(), environ);
-    posix_spawn_file_actions_destroy(&actions);
-    int status = 0;
-    rusage ignored{};
-    if (spawned != 0 || wait4(child, &status, 0, usage ? usage : &ignored) < 0)
-        return false;
-    return WIFEXITED(status) && WEXITSTATUS(status) == 0;
-}
+using bench::PaxWriter;
 
 struct Timing {
     double wall;
@@ -249,52 +112,10 @@ int ExtractPackage(const std::string &package, const std::string &target) {
 // Peak resident memory in MB of one extraction in a fresh process (this program, re-run with
 // --extract-child), so that nothing of the generator or of earlier runs is counted.
 double PeakMemory(const fs::path &package, const fs::path &out) {
-    rusage usage{};
-    if (!Run({"/proc/self/exe", "--extract-child", package.string(), out.string()}, &usage))
-        return -1;
-    return usage.ru_maxrss / 1024.0;
+    const bench::ProgramRun run =
+        bench::RunProgram({"/proc/self/exe", "--extract-child", package.string(), out.string()});
+    return run.ok ? run.peak_mb : -1;
 }
-
-// Builds a gzip-compressed tar of shape in work; returns the number of bytes of its files.
-size_t MakePackage(const fs::path &work, const Shape &shape, const fs::path &package) {
-    const fs::path tree = work / "tree";
-    const size_t bytes = GenerateTree(tree, shape);
-    const bool built = Run({"bsdtar", "-czf", package.string(), "-C", tree.string(), "."});
-    fs::remove_all(tree);
-    return built ? bytes : 0;
-}
-
-// Writes a gzip-compressed pax archive entry by entry; false on any failure.
-class PaxWriter {
-public:
-    explicit PaxWriter(const fs::path &path) : writer_(archive_write_new()) {
-        ok_ = archive_write_set_format_pax_restricted(writer_) == ARCHIVE_OK &&
-              archive_write_add_filter_gzip(writer_) == ARCHIVE_OK &&
-              archive_write_set_filter_option(writer_, "gzip", "compression-level", "1") ==
-                  ARCHIVE_OK &&
-              archive_write_open_filename(writer_, path.c_str()) == ARCHIVE_OK;
-    }
-    ~PaxWriter() { archive_write_free(writer_); }
-
-    void Add(const std::string &name, const std::string &data, const std::string &xattr = {}) {
-        archive_entry *entry = archive_entry_new();
-        archive_entry_set_pathname(entry, name.c_str());
-        archive_entry_set_filetype(entry, AE_IFREG);
-        archive_entry_set_perm(entry, 0644);
-        archive_entry_set_size(entry, static_cast<la_int64_t>(data.size()));
-        if (!xattr.empty())
-            archive_entry_xattr_add_entry(entry, "user.bench", xattr.data(), xattr.size());
-        ok_ = ok_ && archive_write_header(writer_, entry) == ARCHIVE_OK &&
-              (data.empty() || archive_write_data(writer_, data.data(), data.size()) ==
-                                   static_cast<la_ssize_t>(data.size()));
-        archive_entry_free(entry);
-    }
-    bool Close() { return ok_ && archive_write_close(writer_) == ARCHIVE_OK; }
-
-private:
-    archive *writer_;
-    bool ok_ = false;
-};
 
 // 6 000 empty files, each with a 200 KB extended attribute: small on disk, heavy in headers.
 int XattrHeavy(const fs::path &work) {
@@ -317,8 +138,8 @@ int FailureTime(const fs::path &work) {
         PaxWriter writer(package);
         writer.Add("first", "1");
         writer.Add("../escaped", "2");
-        Rng rng(7);
-        TextSource source(rng);
+        bench::Rng rng(7);
+        bench::TextSource source(rng);
         const std::string text = source.Text(1 << 20);
         for (int i = 0; i < 600; ++i) writer.Add("file" + std::to_string(i), text);
         if (!writer.Close())
@@ -343,7 +164,7 @@ int main(int argc, char **argv) {
         return ExtractPackage(argv[2], argv[3]) == 0 ? 0 : 1;
     const std::string mode = argc > 1 ? argv[1] : "";
     const bool many_small = mode == "--many-small";
-    const Shape shape = many_small ? kManySmall : kMixed;
+    const bench::Shape shape = many_small ? bench::kManySmall : bench::kMixed;
     const int runs = argc > 1 + many_small ? std::max(1, std::atoi(argv[1 + many_small])) : 5;
 
     // Progress goes to the dialog by queued calls; keep that cost in the measurement.
@@ -368,7 +189,7 @@ int main(int argc, char **argv) {
     }
 
     std::printf("generating the package in %s ...\n", work.c_str());
-    const size_t bytes = MakePackage(work, shape, package);
+    const size_t bytes = bench::MakePackage(work, shape, package);
     if (bytes == 0) {
         std::fprintf(stderr, "bsdtar could not build the package\n");
         return 1;
@@ -381,13 +202,14 @@ int main(int argc, char **argv) {
     };
     const std::function<bool()> flush = [&] { return FlushFileSystem(out); };
     const std::function<bool()> two_passes = [&] {
-        return Run({"bsdtar", "-tf", package.string()}) &&
-               Run({"bsdtar", "-xf", package.string(), "-C", out.string()});
+        return bench::RunProgram({"bsdtar", "-tf", package.string()}).ok &&
+               bench::RunProgram({"bsdtar", "-xf", package.string(), "-C", out.string()}).ok;
     };
     const std::function<bool()> durable = [&] {
-        return Run({"bsdtar", "-x", "-m", "--no-same-owner", "--no-same-permissions", "-f",
-                    package.string(), "-C", out.string()}) &&
-               Run({"sync", "-f", out.string()});
+        return bench::RunProgram({"bsdtar", "-x", "-m", "--no-same-owner", "--no-same-permissions",
+                                  "-f", package.string(), "-C", out.string()})
+                   .ok &&
+               bench::RunProgram({"sync", "-f", out.string()}).ok;
     };
 
     // An untimed extraction first: the first run after generating the package was far slower
@@ -463,7 +285,7 @@ int main(int argc, char **argv) {
 
     // The same shape at a quarter of the files, then the full package again.
     const fs::path quarter = work / "quarter.qar";
-    const size_t quarter_bytes = MakePackage(work, shape.Quarter(), quarter);
+    const size_t quarter_bytes = bench::MakePackage(work, shape.Quarter(), quarter);
     const double quarter_peak = PeakMemory(quarter, work / "peak-quarter");
     const double full_peak = PeakMemory(package, work / "peak-full");
     std::printf(
