@@ -3,6 +3,7 @@
 #include <QString>
 
 #include "common/ustring.h"
+#include "extractor/package-extractor.h"
 #include "service/client-problem.h"
 
 // The upgrade service: decides whether the per-user installation must be replaced and
@@ -78,6 +79,14 @@ protected:
     ProblemDetail problem_detail;
     // Error number of a failed extraction (0 when unknown), -1 while none has failed.
     int extract_error = -1;
+    // The package as the check read it, open: the extraction reads the same file. -1 when no
+    // check ran before; the extraction then opens the package and checks it beside.
+    int package_fd = -1;
+    // Entries the check before counted; 0 when it did not run.
+    int package_entries = 0;
+    PackageExtractor::Budget package_budget;
+    // Why a check beside the extraction refused the package, None when it did not.
+    ClientProblem check_problem = ClientProblem::None;
     // The extractor module or a library it needs could not be loaded: the installation of
     // this program is incomplete.
     bool extractor_missing = false;
