@@ -83,7 +83,8 @@ void CheckChild::Start(int fd, const char *target, const PackageExtractor::Budge
         ::close(ends[0]);
     }
     // Without a child nothing can end a loop inside libarchive; the check still runs.
-    CheckPackage(fd, target, budget, [] {}, result_);
+    CheckPackage(
+        fd, target, budget, [] {}, result_);
     done_ = true;
 }
 

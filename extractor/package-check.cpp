@@ -57,8 +57,7 @@ bool ReadData(archive *reader, const std::function<void()> &beat) {
     size_t size;
     la_int64_t offset;
     int status;
-    while ((status = archive_read_data_block(reader, &block, &size, &offset)) == ARCHIVE_OK)
-        beat();
+    while ((status = archive_read_data_block(reader, &block, &size, &offset)) == ARCHIVE_OK) beat();
     return status == ARCHIVE_EOF;
 }
 

@@ -62,7 +62,7 @@ ClientProblem CheckProblem(const PackageExtractor::CheckResult &result, const us
         case CheckResult::NoInodes:
             detail.needed = detail.available = 0;  // the figures are about bytes
             LOX_LOG(ERROR, "service_debug", "cloud-service",
-                    "not enough free inodes for the new copy in '%s' (%lld entries and more); %s",
+                    "not enough free inodes for the new copy in '%s': at least %lld needed; %s",
                     detail.folder.c_str(), result.inodes, consequence);
             return ClientProblem::NoDiskSpace;
         case CheckResult::Damaged:
