@@ -32,13 +32,6 @@ void EntryCount::Settle() {
         Send();
 }
 
-void EntryCount::Stop() {
-    if (!known_) {
-        check_.Stop();
-        known_ = true;  // what was written is the total now
-    }
-}
-
 void EntryCount::Send() {
     Notify_Adapter *relay = Notify_Adapter::GetInstance();
     const int total = std::max(total_, done_);  // a stopped count may end short of the steps

@@ -16,9 +16,7 @@ public:
     // written entries so far; sends the steps up to there once the total is known
     void Reach(int written);
     void Settle();  // waits for the check beside and sends every step taken
-    // The extraction failed: the check beside is no longer wanted.
-    void Stop();
-    // The check beside refused the package (result() says why).
+    // The check beside refused the package (Result() says why).
     bool Refused() const { return known_ && result_.verdict != CheckResult::Fits; }
     const CheckResult &Result() const { return result_; }
 

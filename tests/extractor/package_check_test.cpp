@@ -41,7 +41,7 @@ std::multiset<std::string> FileData(const loxtest::TreeListing &tree) {
 const Format kFormats[] = {
     {"gzip", "gzip -c T > P"},
     {"gzip_members_and_padding",
-     "head -c 1500 T | gzip -c > P && tail -c +1501 T | gzip -c >> P && head -c 300 /dev/zero >> P"},
+     "head -c 1500 T | gzip -c > P; tail -c +1501 T | gzip -c >> P; head -c 300 /dev/zero >> P"},
     {"gzip_in_gzip", "gzip -c T | gzip -c > P"},
     {"bzip2", "bzip2 -c T > P"},
     {"xz", "xz -c T > P"},
@@ -52,24 +52,22 @@ const Format kFormats[] = {
 
 class PackageCheckTest : public ::testing::Test {
 protected:
-    CheckResult Check(const std::string &package, const std::string &to,
-                      const PackageExtractor::Budget &budget = {}) {
+    // known_entries as after a check that passed: the extraction alone meets the package.
+    Extractor For(const std::string &to, int known_entries = 0) {
         Extractor extractor;
         extractor.SetSource(package);
         extractor.SetTarget(to);
+        extractor.SetKnownEntries(known_entries);
+        return extractor;
+    }
+    CheckResult Check(const std::string &to, const PackageExtractor::Budget &budget = {}) {
+        Extractor extractor = For(to);
         extractor.SetBudget(budget);
         CheckResult result;
         extractor.Check(result);
         return result;
     }
-    // As after a check that passed: the extraction alone meets the package.
-    int Extract(const std::string &package, const std::string &to) {
-        Extractor extractor;
-        extractor.SetSource(package);
-        extractor.SetTarget(to);
-        extractor.SetKnownEntries(3);
-        return extractor.Extract();
-    }
+    int Extract(const std::string &to) { return For(to, 3).Extract(); }
     void WritePackage(const Format &format) {
         std::mt19937 random(27);
         std::string data(1800, ' ');
@@ -92,8 +90,8 @@ TEST_F(PackageCheckTest, EveryFlippedBitIsRefusedOrUnpacksTheSameTree) {
     for (const Format &format : kFormats) {
         SCOPED_TRACE(format.name);
         WritePackage(format);
-        ASSERT_EQ(CheckResult::Fits, Check(package, dir / "whole").verdict);
-        ASSERT_EQ(0, Extract(package, dir / "whole"));
+        ASSERT_EQ(CheckResult::Fits, Check(dir / "whole").verdict);
+        ASSERT_EQ(0, Extract(dir / "whole"));
         const auto whole = loxtest::ListTree(dir / "whole");
         const std::string bytes = ReadFile(package);
         const size_t bits = bytes.size() * 8, stride = bits / 700 + 1;
@@ -103,11 +101,11 @@ TEST_F(PackageCheckTest, EveryFlippedBitIsRefusedOrUnpacksTheSameTree) {
             flipped[bit / 8] ^= static_cast<char>(1 << bit % 8);
             WriteFile(package, flipped);
             const std::string to = dir / ("flip" + std::to_string(bit));
-            if (Check(package, to).verdict != CheckResult::Fits) {
+            if (Check(to).verdict != CheckResult::Fits) {
                 ++refused;
                 continue;
             }
-            EXPECT_EQ(0, Extract(package, to)) << "bit " << bit;
+            EXPECT_EQ(0, Extract(to)) << "bit " << bit;
             const auto tree = loxtest::ListTree(to);
             if (format.compress) {
                 EXPECT_EQ(whole, tree) << "bit " << bit;
@@ -130,7 +128,7 @@ TEST_F(PackageCheckTest, ExtractionFailsOnAWrongTrailer) {
         std::string bytes = ReadFile(package);
         bytes[bytes.size() - 6] ^= 1;  // the gzip CRC-32, the lz4 content checksum
         WriteFile(package, bytes);
-        EXPECT_EQ(-1, Extract(package, dir / format.name));
+        EXPECT_EQ(-1, Extract(dir / format.name));
     }
 }
 
@@ -143,37 +141,29 @@ TEST_F(PackageCheckTest, HostileHeadersAndTheBudgetEndTheCheckWhereTheyStand) {
         CheckResult::Verdict verdict;
         long long entries;  // counted when the check ended
     };
-    const auto none = [](ArchiveBuilder &) {};
+    using B = ArchiveBuilder;
+    const std::string big(4097, 'b');  // two blocks of 4096, beside one for "first"
+    // clang-format off
     const Case cases[] = {
-        {"dot_dot", [](ArchiveBuilder &b) { b.AddFile("../x", "x"); }, {}, CheckResult::Damaged, 1},
-        {"link_target_dot_dot", [](ArchiveBuilder &b) { b.AddHardLink("h", "a/../../x"); }, {},
-         CheckResult::Damaged, 1},
-        {"through_a_link",
-         [](ArchiveBuilder &b) { b.AddSymlink("s", "/tmp").AddFile("s/x", "x"); }, {},
-         CheckResult::Damaged, 2},
-        {"hard_link_to_a_link",
-         [](ArchiveBuilder &b) { b.AddSymlink("s", "/etc/passwd").AddHardLink("h", "s"); }, {},
-         CheckResult::Damaged, 2},
-        {"fits", [](ArchiveBuilder &b) { b.AddFile("big", std::string(4097, 'b')); }, {},
-         CheckResult::Fits, 2},
-        {"no_space", [](ArchiveBuilder &b) { b.AddFile("big", std::string(4097, 'b')); },
-         {4096, 3 * 4096 - 1}, CheckResult::NoSpace, 2},
-        {"no_inodes", [](ArchiveBuilder &b) { b.AddDir("d").AddDir("e"); }, {4096, 1 << 20, 2},
-         CheckResult::NoInodes, 3},
-        {"inside_the_target", none, {}, CheckResult::Damaged, 0},
+        {"dot_dot", [](B &b) { b.AddFile("../x", "x"); }, {}, CheckResult::Damaged, 1},
+        {"link_target_dot_dot", [](B &b) { b.AddHardLink("h", "a/../../x"); }, {}, CheckResult::Damaged, 1},
+        {"through_a_link", [](B &b) { b.AddSymlink("s", "/tmp").AddFile("s/x", "x"); }, {}, CheckResult::Damaged, 2},
+        {"hard_link_to_a_link", [](B &b) { b.AddSymlink("s", "/etc").AddHardLink("h", "s"); }, {}, CheckResult::Damaged, 2},
+        {"no_space", [&](B &b) { b.AddFile("big", big); }, {4096, 3 * 4096 - 1}, CheckResult::NoSpace, 2},
+        {"no_inodes", [](B &b) { b.AddDir("d").AddDir("e"); }, {4096, 1 << 20, 2}, CheckResult::NoInodes, 3},
+        {"inside_the_target", [](B &) {}, {}, CheckResult::Damaged, 0},
     };
+    // clang-format on
     for (const Case &c : cases) {
         SCOPED_TRACE(c.name);
         ArchiveBuilder builder(ArchiveKind::TarGz);
         c.add(builder.AddFile("first", "1"));
         builder.WriteTo(package);
         const bool inside = std::string(c.name) == "inside_the_target";
-        const CheckResult result = Check(package, inside ? dir.path() : dir / "app", c.budget);
+        const CheckResult result = Check(inside ? dir.path() : dir / "app", c.budget);
         EXPECT_EQ(c.verdict, result.verdict) << result.reason;
         EXPECT_EQ(c.entries, result.entries);
-        if (c.verdict == CheckResult::Fits) {
-            EXPECT_EQ(3 * 4096, result.bytes);  // one block for "first", two for "big"
-        }
+        EXPECT_EQ(c.verdict == CheckResult::NoSpace ? 3 * 4096 : result.bytes, result.bytes);
     }
 }
 
@@ -182,9 +172,8 @@ TEST_F(PackageCheckTest, PackageThatMakesNoProgressIsRefused) {
     int ends[2];
     ASSERT_EQ(0, ::pipe(ends));
     ASSERT_EQ(4, ::write(ends[1], "\x1f\x8b\x08\x00", 4));  // a gzip header, then nothing
-    Extractor extractor;
+    Extractor extractor = For(dir / "app");
     extractor.SetPackage(ends[0]);
-    extractor.SetTarget(dir / "app");
     extractor.SetStallLimit(200);
     CheckResult result;
     EXPECT_EQ(-1, extractor.Check(result));
