@@ -7,7 +7,6 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <climits>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
@@ -200,11 +199,7 @@ void Extractor::SetSource(const ustring &path) {
 
 void Extractor::SetPackage(int fd) {
     package_fd = fd;
-    // Only for the log: the descriptor is what is read.
-    char link[64], path[PATH_MAX];
-    std::snprintf(link, sizeof link, "/proc/self/fd/%d", fd);
-    const ssize_t size = ::readlink(link, path, sizeof path - 1);
-    source = ustring(size > 0 ? std::string(path, static_cast<size_t>(size)).c_str() : link);
+    source = DescriptorPath(fd);  // only for the log: the descriptor is what is read
 }
 
 void Extractor::SetKnownEntries(int entries) {

@@ -110,14 +110,19 @@ void CheckEntries(archive *reader, PackageStream &stream, const Budget &budget,
 
 }  // namespace
 
-bool PackageLiesBelow(int fd, const char *folder) {
-    struct stat root;
+std::string DescriptorPath(int fd) {
     char own[64], path[PATH_MAX];
     std::snprintf(own, sizeof own, "/proc/self/fd/%d", fd);
     const ssize_t size = ::readlink(own, path, sizeof path - 1);
-    if (::stat(folder, &root) != 0 || size <= 0 || path[0] != '/')
+    return size > 0 && path[0] == '/' ? std::string(path, static_cast<size_t>(size))
+                                      : std::string();
+}
+
+bool PackageLiesBelow(int fd, const char *folder) {
+    struct stat root;
+    std::string above = DescriptorPath(fd);
+    if (above.empty() || ::stat(folder, &root) != 0)
         return false;
-    std::string above(path, static_cast<size_t>(size));
     for (size_t slash; (slash = above.rfind('/')) != std::string::npos;) {
         above.resize(slash);
         struct stat st;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <functional>
+#include <string>
 
 #include "extractor/package-extractor.h"
 
@@ -11,6 +12,9 @@
 // other code may hold: it runs in a forked child.
 void CheckPackage(int fd, const char *target, const PackageExtractor::Budget &budget,
                   const std::function<void()> &beat, PackageExtractor::CheckResult &result);
+
+// The path the descriptor was opened with, as the system knows it now; empty for a pipe.
+std::string DescriptorPath(int fd);
 
 // The package on fd lies below folder, when one of the folders above it is folder: the writer
 // would replace it with an entry of its own name.

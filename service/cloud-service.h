@@ -79,10 +79,11 @@ protected:
     ProblemDetail problem_detail;
     // Error number of a failed extraction (0 when unknown), -1 while none has failed.
     int extract_error = -1;
-    // The package as the check read it, open: the extraction reads the same file. -1 when no
-    // check ran before; the extraction then opens the package and checks it beside.
+    // The package opened once for the whole update: the check and the extraction read the same
+    // file. -1 outside an update; the extraction then opens the package itself.
     int package_fd = -1;
-    // Entries the check before counted; 0 when it did not run.
+    // Entries the check before the extraction counted; 0 when none ran: the extraction then
+    // checks the package beside.
     int package_entries = 0;
     PackageExtractor::Budget package_budget;
     // Why a check beside the extraction refused the package, None when it did not.
