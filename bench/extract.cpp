@@ -10,6 +10,8 @@
 //     peak memory for 6 000 empty files, each with a 200 KB extended attribute (pax, gzip)
 //   bench/extract --failure
 //     time from a failure in the second entry to the end of Extract, on a package of 600 MB
+//   bench/extract --check PACKAGE
+//     time of the check an update runs before the client is stopped, with its verdict
 
 #include <fcntl.h>
 #include <sys/resource.h>
@@ -155,6 +157,22 @@ int FailureTime(const fs::path &work) {
     return 0;
 }
 
+// The check of a given package, as an update runs it before the client is stopped.
+int CheckTime(const char *package, const fs::path &work) {
+    Extractor checker;
+    checker.SetSource(package);
+    checker.SetTarget((work / "app").c_str());
+    PackageExtractor::CheckResult result;
+    const Timing timing = Measure([&] {
+        checker.Check(result);
+        return true;
+    });
+    std::printf("check of %s: verdict %d (%s), %lld entries, %lld bytes, %.3f s\n", package,
+                static_cast<int>(result.verdict), result.reason, result.entries, result.bytes,
+                timing.wall);
+    return 0;
+}
+
 }  // namespace
 
 int main(int argc, char **argv) {
@@ -182,6 +200,8 @@ int main(int argc, char **argv) {
     }
     const fs::path work(pattern), package = work / "nimbrel.qar";
     fs::path out;
+    if (argc == 3 && mode == "--check")
+        return CheckTime(argv[2], fs::temp_directory_path());
     if (mode == "--xattr-heavy" || mode == "--failure") {
         const int status = mode == "--failure" ? FailureTime(work) : XattrHeavy(work);
         fs::remove_all(work);
@@ -207,6 +227,7 @@ int main(int argc, char **argv) {
     };
     const std::function<bool()> durable = [&] {
         return bench::RunProgram({"bsdtar", "-x", "-m", "--no-same-owner", "--no-same-permissions",
+                                  "--no-acls", "--no-xattrs", "--no-fflags",
                                   "-f", package.string(), "-C", out.string()})
                    .ok &&
                bench::RunProgram({"sync", "-f", out.string()}).ok;
@@ -254,10 +275,12 @@ int main(int argc, char **argv) {
             two_pass_runs.back().wall, durable_runs.back().wall);
     }
 
-    Extractor counter;
-    counter.SetSource(package.string().c_str());
-    counter.SetTarget(out.string().c_str());
-    std::printf("progress steps delivered: %d (expected %d)\n", steps, runs * counter.Count());
+    Extractor checker;
+    checker.SetSource(package.string().c_str());
+    checker.SetTarget(out.string().c_str());
+    PackageExtractor::CheckResult checked;
+    checker.Check(checked);
+    std::printf("progress steps delivered: %d (expected %lld)\n", steps, runs * checked.entries);
     PrintSide("Extract:", ours_runs);
     PrintSide("Extract + syncfs:", ours_durable_runs);
     PrintSide("bsdtar -tf + -xf:", two_pass_runs);

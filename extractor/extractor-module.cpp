@@ -5,19 +5,26 @@ namespace {
 
 class ModuleExtractor final : public PackageExtractor {
 public:
-    int Extract(const char *source, const char *target, Totals &totals) override {
+    int Check(int fd, const char *target, const Budget &budget, int stall_ms,
+              CheckResult &result) override {
         Extractor extractor;
-        extractor.SetSource(source);
+        extractor.SetPackage(fd);
         extractor.SetTarget(target);
+        extractor.SetBudget(budget);
+        extractor.SetStallLimit(stall_ms);
+        return extractor.Check(result);
+    }
+
+    int Extract(int fd, const char *target, int known_entries, const Budget &budget,
+                Totals &totals) override {
+        Extractor extractor;
+        extractor.SetPackage(fd);
+        extractor.SetTarget(target);
+        extractor.SetKnownEntries(known_entries);
+        extractor.SetBudget(budget);
         const int result = extractor.Extract();
         totals = extractor.GetTotals();
         return result;
-    }
-
-    long long UnpackedBytes(const char *source, long long block_size) override {
-        Extractor extractor;
-        extractor.SetSource(source);
-        return extractor.UnpackedBytes(block_size);
     }
 };
 

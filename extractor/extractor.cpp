@@ -2,7 +2,9 @@
 
 #include <archive.h>
 #include <archive_entry.h>
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <cerrno>
 #include <cstdio>
@@ -12,9 +14,12 @@
 #include <system_error>
 
 #include "common/log.h"
+#include "extractor/check-child.h"
 #include "extractor/entry_count.h"
 #include "extractor/entry_writer.h"
 #include "extractor/failure-log.h"
+#include "extractor/package-check.h"
+#include "extractor/package-stream.h"
 
 namespace {
 
@@ -40,7 +45,7 @@ int OpenPackage(archive *reader, const ustring &source) {
     return archive_read_open_filename(reader, source.c_str(), kReadBlockSize);
 }
 
-// A reader opened on source for Count and List, or null after logging why.
+// A reader opened on source for List, or null after logging why.
 archive *OpenForWalk(const ustring &source, const ustring &target) {
     if (source.empty() || target.empty()) {
         LOX_LOG(ERROR, "extractor_debug", "extractor", "Invalid argument");
@@ -80,23 +85,6 @@ int ResolveTarget(const ustring &target, ustring &resolved) {
     return 0;
 }
 
-// The package lies below root when one of the folders above it is root: the writer would then
-// replace it with an entry of its own name while reading it.
-bool LiesBelow(const ustring &package, const struct stat &root) {
-    std::error_code error;
-    std::filesystem::path folder = std::filesystem::canonical(package.c_str(), error);
-    if (error)
-        return false;  // the open logs why it cannot be read
-    while (folder.has_relative_path()) {
-        folder = folder.parent_path();
-        struct stat st;
-        if (::stat(folder.c_str(), &st) == 0 && st.st_dev == root.st_dev &&
-            st.st_ino == root.st_ino)
-            return true;
-    }
-    return false;
-}
-
 // An entry whose size is known to be 0 has no data to read, as archive_read_extract2 knows:
 // some formats fail a read there (directories in RAR 5, a method they cannot decode in zip).
 bool HasData(archive_entry *entry) {
@@ -123,19 +111,11 @@ bool ReadData(archive *reader, archive_entry *entry, EntryWriter &writer) {
     }
 }
 
-// Reads every entry and hands it to the writer, data blocks included. 0 at the end of the
-// archive; -1 after a failure of the reading (logged here) or of the writer (logged there).
-int ReadEntries(archive *reader, EntryWriter &writer) {
+// Hands entry, read already, and every entry after it to the writer, data blocks included,
+// then reads our layers to their end. 0 at the end of the archive; -1 after a failure of the
+// reading (logged here) or of the writer (logged there).
+int ReadEntries(archive *reader, PackageStream &stream, archive_entry *entry, EntryWriter &writer) {
     for (;;) {
-        archive_entry *entry = nullptr;
-        const int status = archive_read_next_header(reader, &entry);
-        if (status == ARCHIVE_EOF)
-            return 0;
-        if (status != ARCHIVE_OK) {
-            LOX_LOG(ERROR, "extractor_debug", "extractor", "archive_read_next_header failed: '%s'",
-                    ErrorText(reader));
-            return -1;
-        }
         PackagePiece header = PackagePiece::Header(entry);
         if (!header.entry) {
             LOX_LOG(ERROR, "extractor_debug", "extractor", "no memory to copy the entry '%s'",
@@ -145,7 +125,62 @@ int ReadEntries(archive *reader, EntryWriter &writer) {
         if (!writer.Deliver(std::move(header)) ||
             (HasData(entry) && !ReadData(reader, entry, writer)))
             return -1;
+        const int status = archive_read_next_header(reader, &entry);
+        if (status == ARCHIVE_EOF)
+            break;
+        if (status != ARCHIVE_OK) {
+            LOX_LOG(ERROR, "extractor_debug", "extractor", "archive_read_next_header failed: '%s'",
+                    ErrorText(reader));
+            return -1;
+        }
     }
+    if (stream.Drain() == 0)
+        return 0;
+    LOX_LOG(ERROR, "extractor_debug", "extractor", "package is damaged after its last entry: %s",
+            stream.Error().c_str());
+    return -1;
+}
+
+// The package's descriptor: the caller's, or one opened here on the path and closed on return.
+class PackageFile {
+public:
+    PackageFile(int fd, const ustring &path)
+        : fd_(fd >= 0 ? fd : ::open(path.c_str(), O_RDONLY | O_CLOEXEC)), owned_(fd < 0) {}
+    ~PackageFile() {
+        if (owned_ && fd_ >= 0)
+            ::close(fd_);
+    }
+    PackageFile(const PackageFile &) = delete;
+    PackageFile &operator=(const PackageFile &) = delete;
+    int fd() const { return fd_; }
+
+private:
+    int fd_;
+    bool owned_;
+};
+
+// The reader on the package and its first header, before anything is made; null after logging
+// why (a package without a first entry fails here).
+archive_entry *FirstEntry(archive *reader, PackageStream &stream, const ustring &source) {
+    int count = -1;
+    archive_entry *entry = nullptr;
+    if (stream.Open(reader) != 0) {
+        LOX_LOG(ERROR, "extractor_debug", "extractor", "Failed to read file '%s' ('%s')",
+                source.c_str(),
+                stream.Error().empty() ? ErrorText(reader) : stream.Error().c_str());
+    } else {
+        const int status = archive_read_next_header(reader, &entry);
+        if (status == ARCHIVE_OK)
+            return entry;
+        if (status == ARCHIVE_EOF)
+            count = 0;
+        else
+            LOX_LOG(ERROR, "extractor_debug", "extractor", "archive_read_next_header failed: '%s'",
+                    ErrorText(reader));
+    }
+    LOX_LOG(ERROR, "extractor_debug", "extractor",
+            "Failed to calculate total file numbers, ret: %d", count);
+    return nullptr;
 }
 
 }  // namespace
@@ -162,51 +197,94 @@ void Extractor::SetSource(const ustring &path) {
     source = path;
 }
 
+void Extractor::SetPackage(int fd) {
+    package_fd = fd;
+    source = DescriptorPath(fd);  // only for the log: the descriptor is what is read
+}
+
+void Extractor::SetKnownEntries(int entries) {
+    known_entries = entries;
+}
+
+void Extractor::SetBudget(const PackageExtractor::Budget &limits) {
+    budget = limits;
+}
+
+void Extractor::SetStallLimit(int ms) {
+    stall_ms = ms;
+}
+
+int Extractor::Check(PackageExtractor::CheckResult &result) {
+    const PackageFile file(package_fd, source);
+    if (file.fd() < 0) {
+        result = PackageExtractor::CheckResult();
+        result.verdict = PackageExtractor::CheckResult::Damaged;
+        std::snprintf(result.reason, sizeof result.reason, "cannot open it: %s",
+                      std::strerror(errno));
+        return -1;
+    }
+    CheckChild child;
+    child.Start(file.fd(), target.c_str(), budget, stall_ms);
+    child.Wait(result);
+    return result.verdict == PackageExtractor::CheckResult::Fits ? 0 : -1;
+}
+
 int Extractor::Extract() {
     totals = Totals();
-    if (source.empty() || target.empty()) {
+    if ((source.empty() && package_fd < 0) || target.empty()) {
         LOX_LOG(ERROR, "extractor_debug", "extractor", "Invalid Argument");
         return -1;
     }
     LOX_LOG(DEBUG, "extractor_debug", "extractor", "decompress from '%s' to '%s'", source.c_str(),
             target.c_str());
-
-    // The total is counted beside the extraction; a package without a first entry fails here,
-    // before the target is made.
+    const PackageFile file(package_fd, source);
+    if (file.fd() < 0) {
+        LOX_LOG(ERROR, "extractor_debug", "extractor", "archive_read_open_filename failed: '%s'",
+                std::strerror(errno));
+        LOX_LOG(ERROR, "extractor_debug", "extractor",
+                "Failed to calculate total file numbers, ret: %d", -1);
+        return -1;
+    }
+    // Without a known count the check runs beside from the start: whatever fails, its verdict
+    // says whether the package was to blame.
     EntryCount count;
-    const int counted = count.Start(OpenForWalk(source, target));
-    if (counted <= 0) {
-        LOX_LOG(ERROR, "extractor_debug", "extractor",
-                "Failed to calculate total file numbers, ret: %d", counted);
-        return -1;
+    if (known_entries > 0)
+        count.Know(known_entries);
+    else
+        count.CheckBeside(file.fd(), target.c_str(), budget, stall_ms);
+    const int result = ExtractWith(file.fd(), count);
+    if (result != 0) {
+        count.Settle();
+        if (count.Refused())
+            totals.check = count.Result();
     }
-    ustring root;
-    if (ResolveTarget(target, root) != 0)
-        return -1;
+    return result;
+}
 
-    struct stat folder, package;
-    if (::stat(source.c_str(), &package) != 0 || ::stat(root.c_str(), &folder) != 0) {
-        LOX_LOG(ERROR, "extractor_debug", "extractor", "Failed to read file '%s' ('%s')",
-                source.c_str(), std::strerror(errno));
-        return -1;
-    }
-    if (LiesBelow(source, folder)) {
-        LOX_LOG(ERROR, "extractor_debug", "extractor",
-                "refusing to extract '%s' into '%s', the folder that holds it", source.c_str(),
-                root.c_str());
-        return -1;
-    }
-
+int Extractor::ExtractWith(int fd, EntryCount &count) {
     ArchiveGuard handles;
     handles.reader = archive_read_new();
     if (!handles.reader) {
         LOX_LOG(ERROR, "extractor_debug", "extractor", "Allocate extractor failed");
         return -1;
     }
-    if (OpenPackage(handles.reader, source) != ARCHIVE_OK) {
+    PackageStream stream(fd);
+    archive_entry *first = FirstEntry(handles.reader, stream, source);
+    if (!first)
+        return -1;
+    ustring root;
+    if (ResolveTarget(target, root) != 0)
+        return -1;
+    struct stat package;
+    if (::fstat(fd, &package) != 0) {
         LOX_LOG(ERROR, "extractor_debug", "extractor", "Failed to read file '%s' ('%s')",
-                source.c_str(), ErrorText(handles.reader));
-        totals.error_number = archive_errno(handles.reader);
+                source.c_str(), std::strerror(errno));
+        return -1;
+    }
+    if (PackageLiesBelow(fd, root.c_str())) {
+        LOX_LOG(ERROR, "extractor_debug", "extractor",
+                "refusing to extract '%s' into '%s', the folder that holds it", source.c_str(),
+                root.c_str());
         return -1;
     }
     // Inflating here and writing on the writer's thread keep both cores busy. The writer never
@@ -216,48 +294,16 @@ int Extractor::Extract() {
         return -1;
     bool read_whole = false;
     try {
-        read_whole = ReadEntries(handles.reader, writer) == 0;
+        read_whole = ReadEntries(handles.reader, stream, first, writer) == 0;
     } catch (const std::bad_alloc &) {
         LOX_LOG(ERROR, "extractor_debug", "extractor", "no memory to read the package '%s'",
                 source.c_str());
     }
-    if (!read_whole)
-        count.Stop();
-    const int result = writer.Finish(read_whole);
+    // Finish waits for the check beside: its refusal fails an extraction read to its end.
+    const int result = writer.Finish(read_whole && !count.Refused());
     if (!read_whole && totals.error_number == 0)
         totals.error_number = archive_errno(handles.reader);
-    return result;
-}
-
-int Extractor::Count() {
-    ArchiveGuard handles;
-    handles.reader = OpenForWalk(source, target);
-    if (!handles.reader)
-        return -1;
-    return CountEntries(handles.reader);
-}
-
-long long Extractor::UnpackedBytes(long long block_size) {
-    ArchiveGuard handles;
-    handles.reader = OpenForWalk(source, source);  // needs no target
-    if (!handles.reader || block_size <= 0)
-        return -1;
-    long long bytes = 0;
-    archive_entry *entry = nullptr;
-    int status;
-    while ((status = archive_read_next_header(handles.reader, &entry)) == ARCHIVE_OK) {
-        const long long size = archive_entry_size(entry);
-        const long long blocks = size > 0 ? (size + block_size - 1) / block_size : 1;
-        bytes += blocks * block_size;
-        archive_read_data_skip(handles.reader);
-    }
-    if (status != ARCHIVE_EOF) {
-        LOX_LOG(NOTE, "extractor_debug", "extractor",
-                "cannot measure '%s' ('%s'); unpacking it will tell more", source.c_str(),
-                ErrorText(handles.reader));
-        return -1;
-    }
-    return bytes;
+    return result == 0 && !count.Refused() ? 0 : -1;
 }
 
 int Extractor::List() {

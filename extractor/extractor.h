@@ -4,9 +4,11 @@
 #include "extractor/package-extractor.h"
 
 struct archive;
+class EntryCount;
 
 // Unpacks a package archive into a target directory and reports per-entry progress through
-// Notify_Adapter. Every operation opens and frees its own libarchive handles.
+// Notify_Adapter. Every operation opens and frees its own libarchive handles, and reads the
+// package with an offset of its own.
 class Extractor {
 public:
     using Totals = PackageExtractor::Totals;
@@ -15,26 +17,37 @@ public:
     ~Extractor();
 
     void SetTarget(const ustring &path);
+    // The package by path, opened by Extract and Check themselves.
     void SetSource(const ustring &path);
+    // The package as an open descriptor (not closed here); it takes the place of the path.
+    void SetPackage(int fd);
+    // The count of a check that passed; without one, Extract checks beside the extraction.
+    void SetKnownEntries(int entries);
+    void SetBudget(const PackageExtractor::Budget &limits);
+    // How long a check may go without reading a new header or data block.
+    void SetStallLimit(int ms);
 
-    // 0 when every entry was written below the target, -1 otherwise. Three threads share the
-    // work: this one reads, inflates and sends the progress, a second writes the entries, and a
-    // third counts the entries with a reader of its own.
+    // 0 when every entry was written below the target, -1 otherwise. This thread reads,
+    // inflates and sends the progress, a second one writes the entries, and without a known
+    // count a child process checks the package beside them.
     int Extract();
-    // Number of entries, or -1 when a path is empty or the archive cannot be opened.
-    int Count();
-    // The bytes the package takes once unpacked on a file system of this block size: every
-    // entry's size rounded up to whole blocks, an entry without data (folder, link) one block.
-    // -1 when the package cannot be read to its end. Reads only the source.
-    long long UnpackedBytes(long long block_size);
-    // Prints every entry's path to standard output; 0, or -1 as for Count.
+    // Checks the package in a child process (see CheckPackage); 0 when it fits, else -1.
+    int Check(PackageExtractor::CheckResult &result);
+    // Prints every entry's path to standard output; 0, or -1 when a path is empty or the
+    // archive cannot be opened.
     int List();
     // Copies the current entry's data blocks from reader to writer; 0 or -1.
     int copy_data(archive *reader, archive *writer);
     const Totals &GetTotals() const { return totals; }
 
 private:
+    int ExtractWith(int fd, EntryCount &count);
+
     ustring target;
     ustring source;
+    int package_fd = -1;
+    int known_entries = 0;
+    PackageExtractor::Budget budget;
+    int stall_ms = kPackageStallMs;
     Totals totals;
 };

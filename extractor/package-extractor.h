@@ -1,29 +1,58 @@
 #pragma once
 
+#include <climits>
+
 // The extractor as a module of its own in the installed tree's lib/, linked to libarchive: only
 // a run that unpacks loads it, the others do without libarchive and the libraries it brings.
 // The module calls the program's log and progress relay, which the program exports.
 #define LOXEN_EXTRACTOR_MODULE "loxen-extractor.so"
 #define LOXEN_EXTRACTOR_ENTRY "loxen_package_extractor"
 
+// How long a check may read no new header or data before the package is refused.
+constexpr int kPackageStallMs = 30000;
+
 // What a caller can ask of the package through the module. Operations are added as further
 // calls here; the module and the program are built together, so no older module meets a newer
 // program.
 class PackageExtractor {
 public:
-    // What the last Extract wrote, and the system error number of its failure (0 if unknown).
+    // What the new copy may take: block-rounded bytes and inodes. Unlimited by default.
+    struct Budget {
+        long long block_size = 4096;
+        long long bytes = LLONG_MAX;
+        long long inodes = LLONG_MAX;
+    };
+
+    // What a check of the package found. The sums stop where the budget was passed.
+    struct CheckResult {
+        enum Verdict { Fits, Damaged, NoSpace, NoInodes, Stalled };
+        Verdict verdict = Fits;
+        long long entries = 0;
+        long long bytes = 0;  // block-rounded
+        long long inodes = 0;
+        char reason[512] = "";  // the entry or the offset, and what is wrong there
+    };
+
+    // What the last Extract wrote, and the system error number of its failure (0 if unknown);
+    // check holds the refusal of a check that ran beside it.
     struct Totals {
         int entries = 0;
         long long bytes = 0;
         int error_number = 0;
+        CheckResult check;
     };
 
-    // Unpacks source below target (made when missing) with per-entry progress; 0, or -1 after
-    // a failure (logged), with totals saying how far it came.
-    virtual int Extract(const char *source, const char *target, Totals &totals) = 0;
-    // The bytes the package takes once unpacked on a file system of this block size, or -1
-    // when it cannot be read to its end. Reads only the source.
-    virtual long long UnpackedBytes(const char *source, long long block_size) = 0;
+    // Reads the whole package on fd once, as extracting it into target would, and writes
+    // nothing (see CheckPackage). Runs in a child process that is ended after stall_ms without
+    // a new header or data block. 0 when the package fits, -1 otherwise; logs nothing.
+    virtual int Check(int fd, const char *target, const Budget &budget, int stall_ms,
+                      CheckResult &result) = 0;
+    // Unpacks the package on fd below target (made when missing) with per-entry progress.
+    // known_entries is the count of a check that passed; with 0 the check runs beside the
+    // extraction, within budget, and its refusal ends it. 0, or -1 after a failure (logged),
+    // with totals saying how far it came.
+    virtual int Extract(int fd, const char *target, int known_entries, const Budget &budget,
+                        Totals &totals) = 0;
 
 protected:
     ~PackageExtractor() = default;  // the module owns its one object

@@ -3,6 +3,7 @@
 #include <QString>
 
 #include "common/ustring.h"
+#include "extractor/package-extractor.h"
 #include "service/client-problem.h"
 
 // The upgrade service: decides whether the per-user installation must be replaced and
@@ -88,6 +89,15 @@ protected:
     ProblemDetail problem_detail;
     // Error number of a failed extraction (0 when unknown), -1 while none has failed.
     int extract_error = -1;
+    // The package opened once for the whole update: the check and the extraction read the same
+    // file. -1 outside an update; the extraction then opens the package itself.
+    int package_fd = -1;
+    // Entries the check before the extraction counted; 0 when none ran: the extraction then
+    // checks the package beside.
+    int package_entries = 0;
+    PackageExtractor::Budget package_budget;
+    // Why a check beside the extraction refused the package, None when it did not.
+    ClientProblem check_problem = ClientProblem::None;
     // The extractor module or a library it needs could not be loaded: the installation of
     // this program is incomplete.
     bool extractor_missing = false;

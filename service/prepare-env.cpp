@@ -14,8 +14,10 @@
 #include "extractor/package-extractor.h"
 #include "service/app-backup.h"
 #include "service/cloud-service.h"
+#include "service/package-fd.h"
 #include "service/registry-path.h"
 #include "service/replace-journal.h"
+#include "service/space-check.h"
 #include "service/version-file.h"
 #include "texts/notify_adapter.h"
 #include "texts/strtable.h"
@@ -257,15 +259,26 @@ int Service::ExtractPackage() {
     PackageExtractor *extractor = LoadExtractor();
     if (extractor == nullptr)
         return -1;
+    const PackageFd own(package_fd < 0 ? package : ustring());
+    const int fd = package_fd >= 0 ? package_fd : own.get();
+    if (fd < 0) {
+        extract_error = errno;
+        LOX_LOG(ERROR, "service_debug", "cloud-service", "cannot open package '%s': %s",
+                package.c_str(), std::strerror(extract_error));
+        return -1;
+    }
     Notify_Adapter::GetInstance()->UpdateDialogText(
         StrTable::LoadStr(kLabelTextId).arg(StrTable::LoadStr(kAppNameTextId)));
     PackageExtractor::Totals totals;
     const auto start = std::chrono::steady_clock::now();
-    const int ret = extractor->Extract(package.c_str(), target.c_str(), totals);
+    const int ret = extractor->Extract(fd, target.c_str(), package_entries, package_budget, totals);
     const std::chrono::duration<double> took = std::chrono::steady_clock::now() - start;
     LOX_LOG(INFO, "service_debug", "cloud-service",
             "extraction %s: %d entries, %lld bytes in %.2f s", ret == 0 ? "complete" : "failed",
             totals.entries, totals.bytes, took.count());
+    if (ret != 0 && totals.check.verdict != PackageExtractor::CheckResult::Fits)
+        check_problem =
+            CheckProblem(totals.check, package, "removing the new copy", problem_detail);
     if (ret != 0)  // libarchive's own codes are negative: no system error behind them
         extract_error = totals.error_number > 0 ? totals.error_number : 0;
     return ret;

@@ -3,11 +3,11 @@
 #include <sys/statvfs.h>
 
 #include <cerrno>
+#include <climits>
 #include <cstring>
 
 #include "common/file-op.h"
 #include "common/log.h"
-#include "extractor/package-extractor.h"
 
 namespace {
 
@@ -15,6 +15,10 @@ namespace {
 // the running client and the rest of the session keep writing while the copy is unpacked.
 constexpr long long kShareMargin = 50;  // 2 %
 constexpr long long kFixedMargin = 1 << 20;
+
+long long WithMargins(long long bytes) {
+    return bytes > LLONG_MAX / 2 ? LLONG_MAX : bytes + bytes / kShareMargin + kFixedMargin;
+}
 
 }  // namespace
 
@@ -25,30 +29,49 @@ ustring ExistingFolderOf(const ustring &path) {
     return folder.empty() ? ustring("/") : folder;
 }
 
-int CheckSpaceForCopy(PackageExtractor &extractor, const ustring &package, const ustring &user_root,
-                      ProblemDetail &detail) {
+PackageExtractor::Budget SpaceBudget(const ustring &user_root, ProblemDetail &detail) {
+    PackageExtractor::Budget budget;
     detail.folder = ExistingFolderOf(user_root).c_str();
     struct statvfs fs;
     if (::statvfs(detail.folder.c_str(), &fs) != 0) {
         LOX_LOG(WARNING, "service_debug", "cloud-service",
                 "cannot tell the free space of '%s': %s; unpacking without checking",
                 detail.folder.c_str(), std::strerror(errno));
-        return 0;
+        return budget;
     }
-    const long long block = static_cast<long long>(fs.f_frsize ? fs.f_frsize : fs.f_bsize);
-    const long long unpacked = extractor.UnpackedBytes(package.c_str(), block);
-    if (unpacked < 0)
-        return 0;  // a package that cannot be read fails the extraction with its own reason
-    detail.needed = unpacked + unpacked / kShareMargin + kFixedMargin;
-    detail.available = static_cast<long long>(fs.f_bavail) * block;
-    if (detail.needed <= detail.available) {
-        LOX_LOG(DEBUG, "service_debug", "cloud-service",
-                "new copy needs %lld bytes in '%s': it fits", detail.needed, detail.folder.c_str());
-        return 0;
+    budget.block_size = static_cast<long long>(fs.f_frsize ? fs.f_frsize : fs.f_bsize);
+    detail.available = static_cast<long long>(fs.f_bavail) * budget.block_size;
+    // The most the block-rounded sizes may reach with the margins on top.
+    const long long room = detail.available - kFixedMargin;
+    budget.bytes = room <= 0 ? 0 : room / (kShareMargin + 1) * kShareMargin;
+    if (fs.f_files != 0)  // file systems without a fixed number of inodes report none
+        budget.inodes = static_cast<long long>(fs.f_favail);
+    return budget;
+}
+
+ClientProblem CheckProblem(const PackageExtractor::CheckResult &result, const ustring &package,
+                           const char *consequence, ProblemDetail &detail) {
+    using CheckResult = PackageExtractor::CheckResult;
+    switch (result.verdict) {
+        case CheckResult::NoSpace:
+            detail.needed = WithMargins(result.bytes);
+            LOX_LOG(ERROR, "service_debug", "cloud-service",
+                    "not enough space for the new copy in '%s': %lld bytes needed, %lld free; %s",
+                    detail.folder.c_str(), detail.needed, detail.available, consequence);
+            return ClientProblem::NoDiskSpace;
+        case CheckResult::NoInodes:
+            detail.needed = detail.available = 0;  // the figures are about bytes
+            LOX_LOG(ERROR, "service_debug", "cloud-service",
+                    "not enough free inodes for the new copy in '%s': at least %lld needed; %s",
+                    detail.folder.c_str(), result.inodes, consequence);
+            return ClientProblem::NoDiskSpace;
+        case CheckResult::Damaged:
+        case CheckResult::Stalled:
+        case CheckResult::Fits:
+            break;
     }
-    LOX_LOG(ERROR, "service_debug", "cloud-service",
-            "not enough space for the new copy in '%s': %lld bytes needed, %lld free; leaving "
-            "the client and its copy as they are",
-            detail.folder.c_str(), detail.needed, detail.available);
-    return -1;
+    detail.needed = detail.available = 0;
+    LOX_LOG(ERROR, "service_debug", "cloud-service", "package '%s' is damaged: %s; %s",
+            package.c_str(), result.reason, consequence);
+    return ClientProblem::DamagedPackage;
 }

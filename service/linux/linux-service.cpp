@@ -6,6 +6,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cctype>
 #include <cerrno>
 #include <chrono>
@@ -16,6 +17,7 @@
 #include "common/file-op.h"
 #include "common/log.h"
 #include "service/linux/client-stop.h"
+#include "service/package-fd.h"
 #include "service/registry-path.h"
 #include "service/space-check.h"
 #include "service/version-file.h"
@@ -72,33 +74,68 @@ void LinuxService::StopService() {
 
 int LinuxService::HandlePackageUpgrade() {
     problem_detail = ProblemDetail();
-    install_problem = ClientProblem::None;
+    install_problem = check_problem = ClientProblem::None;
     extract_error = -1;
     // A replacement that an earlier run left half done is finished first: whatever stops this
-    // one, the client starts from a whole copy, and the space check sees no partial tree.
+    // one, the client starts from a whole copy, and the check sees no partial tree.
     const int recovered = RecoverInterruptedReplacement();
     if (recovered != 0)
         return recovered > 0 ? 0 : ReplacementFailed(errno);
-    // Checked before the client is stopped: an update that cannot be unpacked, or cannot fit,
-    // must cost the user nothing.
     PackageExtractor *extractor = LoadExtractor();
     if (extractor == nullptr) {
         install_problem = client_problem = ClientProblem::IncompleteInstallation;
         return -1;
     }
-    if (CheckSpaceForCopy(*extractor, PackageFilePath(), RegistryPath("user_brenthor_loxen_path"),
-                          problem_detail) != 0) {
-        install_problem = client_problem = ClientProblem::NoDiskSpace;
+    // Checked and extracted through one open file: a package replaced in between by a rename
+    // cannot slip in unchecked.
+    const ustring package = PackageFilePath();
+    const PackageFd fd(package);
+    if (fd.get() < 0) {
+        extract_error = errno;
+        LOX_LOG(ERROR, "service_debug", "linux/linux-service",
+                "cannot open package '%s': %s; leaving the client and its copy as they are",
+                package.c_str(), std::strerror(extract_error));
+        return ReplacementFailed(extract_error);
+    }
+    package_fd = fd.get();
+    package_entries = 0;
+    package_budget = SpaceBudget(RegistryPath("user_brenthor_loxen_path"), problem_detail);
+    int ret = 0;
+    // With a client to protect the check comes before it is stopped: an update that cannot be
+    // unpacked, or cannot fit, must cost the user nothing. A first install checks beside.
+    if (PerUserBinPathExist())
+        ret = CheckBeforeStop(*extractor, package);
+    if (ret == 0)
+        ret = PrepareUserEnv() == 0 ? 0 : ReplacementFailed(errno);
+    package_fd = -1;
+    return ret;
+}
+
+int LinuxService::CheckBeforeStop(PackageExtractor &extractor, const ustring &package) {
+    PackageExtractor::CheckResult result;
+    const auto start = std::chrono::steady_clock::now();
+    if (extractor.Check(package_fd, app_path.c_str(), package_budget, kPackageStallMs, result) !=
+        0) {
+        install_problem = client_problem = CheckProblem(
+            result, package, "leaving the client and its copy as they are", problem_detail);
         return -1;
     }
-    if (PerUserBinPathExist()) {
-        LOX_LOG(DEBUG, "service_debug", "linux/linux-service", "local appdata exist");
-        StopService();
-    }
-    return PrepareUserEnv() == 0 ? 0 : ReplacementFailed(errno);
+    const std::chrono::duration<double> took = std::chrono::steady_clock::now() - start;
+    LOX_LOG(INFO, "service_debug", "linux/linux-service",
+            "package '%s' checked in %.2f s: %lld entries, %lld bytes; it fits in '%s'",
+            package.c_str(), took.count(), result.entries, result.bytes,
+            problem_detail.folder.c_str());
+    package_entries = static_cast<int>(std::min<long long>(result.entries, INT_MAX));
+    LOX_LOG(DEBUG, "service_debug", "linux/linux-service", "local appdata exist");
+    StopService();
+    return 0;
 }
 
 int LinuxService::ReplacementFailed(int error_number) {
+    if (check_problem != ClientProblem::None) {
+        install_problem = client_problem = check_problem;  // logged with its figures
+        return -1;
+    }
     install_problem = client_problem =
         extractor_missing
             ? ClientProblem::IncompleteInstallation

@@ -24,6 +24,9 @@ public:
     int LaunchPerUserBin();
 
 private:
+    // Checks the package before the running client is stopped, then stops it; -1 (the problem
+    // recorded and logged) when the package is refused.
+    int CheckBeforeStop(PackageExtractor &extractor, const ustring &package);
     // Records why the new copy was not put in place; always -1.
     int ReplacementFailed(int error_number);
 };

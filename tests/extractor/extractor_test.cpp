@@ -88,10 +88,12 @@ protected:
     }
     void TearDown() override { Logger::Destroy(); }
 
-    int Extract(const std::string &source, const std::string &to) {
+    // known_entries: as after a check that passed, so the extraction meets the damage itself
+    int Extract(const std::string &source, const std::string &to, int known_entries = 0) {
         Extractor extractor;
         extractor.SetSource(source.c_str());
         extractor.SetTarget(to.c_str());
+        extractor.SetKnownEntries(known_entries);
         return extractor.Extract();
     }
     int Extract() { return Extract(package, target); }
@@ -239,7 +241,7 @@ TEST_F(ExtractorTest, FailureLogNamesTheStepTheEntryAndTheError) {
             .WriteTo(package);
         if (c.truncate_at)
             WriteFile(package, ReadFile(package).substr(0, c.truncate_at));
-        EXPECT_EQ(-1, Extract(package, c.small_disk ? dir / "small/app" : target));
+        EXPECT_EQ(-1, Extract(package, c.small_disk ? dir / "small/app" : target, 2));
         EXPECT_TRUE(Logged(c.logged)) << Log();
     }
 }
@@ -337,7 +339,7 @@ TEST_F(ExtractorTest, TargetReachedThroughALinkFillsTheLinksDestination) {
 TEST_F(ExtractorTest, DotDotEntryFailsAfterTheEntriesBeforeItAndWritesNothingOutside) {
     for (ArchiveKind kind : {ArchiveKind::TarGz, ArchiveKind::Zip}) {
         ArchiveBuilder(kind).AddFile("first", "1").AddFile("../escaped", "x").WriteTo(package);
-        EXPECT_EQ(-1, Extract());
+        EXPECT_EQ(-1, Extract(package, target, 2));
         EXPECT_EQ("1", ReadFile(target + "/first"));
         EXPECT_FALSE(PathExists(dir / "escaped"));
         EXPECT_TRUE(Logged("[ERROR] extractor("));
@@ -389,11 +391,9 @@ TEST_F(ExtractorTest, NoEntryIsWrittenThroughALinkMadeByAnEarlierEntry) {
             .AddSymlink("lib", link_target)
             .AddFile("lib/planted", "x")
             .WriteTo(package);
-        // The link on the way is replaced by a directory of the package's own.
-        EXPECT_EQ(0, Extract(package, to)) << Log();
+        // Refused by the check beside; the writer would replace the link by a directory.
+        EXPECT_EQ(-1, Extract(package, to)) << Log();
         EXPECT_FALSE(PathExists(outside + "/planted")) << link_target;
-        EXPECT_TRUE(S_ISDIR(LinkStat(to + "/lib").st_mode)) << link_target;
-        EXPECT_EQ("x", ReadFile(to + "/lib/planted"));
     }
 }
 
@@ -473,7 +473,7 @@ TEST_F(ExtractorTest, TruncatedPackageFailsAtTheDamagedEntry) {
     Extractor extractor;
     extractor.SetSource(package.c_str());
     extractor.SetTarget(target.c_str());
-    EXPECT_EQ(2, extractor.Count());
+    extractor.SetKnownEntries(2);
     EXPECT_EQ(-1, extractor.Extract());
     EXPECT_EQ("s", ReadFile(target + "/small"));
     EXPECT_TRUE(Logged("archive_read_extract2 failed: '"));
@@ -487,7 +487,7 @@ TEST_F(ExtractorTest, CorruptHeaderEndsTheExtraction) {
     bytes.replace(1024, 100, std::string(100, '\x7f'));
     WriteFile(package, bytes);
 
-    EXPECT_EQ(-1, Extract());
+    EXPECT_EQ(-1, Extract(package, target, 2));
     EXPECT_EQ("1", ReadFile(target + "/first"));
     EXPECT_TRUE(Logged("archive_read_next_header failed: '"));
 }
@@ -520,7 +520,7 @@ TEST_F(ExtractorTest, TargetThatCannotBeCreatedFails) {
     EXPECT_EQ(0, status);
 }
 
-TEST_F(ExtractorTest, CountAndListWalkEveryEntry) {
+TEST_F(ExtractorTest, ListWalksEveryEntry) {
     ArchiveBuilder(ArchiveKind::Zip)
         .AddDir("d")
         .AddFile("d/a", "1")
@@ -529,7 +529,6 @@ TEST_F(ExtractorTest, CountAndListWalkEveryEntry) {
     Extractor extractor;
     extractor.SetSource(package.c_str());
     extractor.SetTarget(target.c_str());
-    EXPECT_EQ(3, extractor.Count());
 
     ::testing::internal::CaptureStdout();
     const int listed = extractor.List();
@@ -538,7 +537,6 @@ TEST_F(ExtractorTest, CountAndListWalkEveryEntry) {
     EXPECT_FALSE(PathExists(target));
 
     extractor.SetTarget("");
-    EXPECT_EQ(-1, extractor.Count());
     EXPECT_EQ(-1, extractor.List());
     EXPECT_TRUE(Logged("): Invalid argument\n"));
 }

@@ -1,0 +1,167 @@
+#include "extractor/check-child.h"
+
+#include <fcntl.h>
+#include <poll.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <time.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+
+#include "extractor/package-check.h"
+
+namespace {
+
+constexpr char kBeat = 'b';
+constexpr char kResult = 'r';
+// Beats closer than this carry no news for a limit counted in seconds.
+constexpr long long kBeatEveryMs = 20;
+
+long long NowMs() {
+    timespec now;
+    ::clock_gettime(CLOCK_MONOTONIC, &now);
+    return now.tv_sec * 1000LL + now.tv_nsec / 1000000;
+}
+
+void WriteAll(int fd, const char *bytes, size_t size) {
+    while (size > 0) {
+        const ssize_t written = ::write(fd, bytes, size);
+        if (written < 0 && errno == EINTR)
+            continue;
+        if (written <= 0)
+            return;
+        bytes += written;
+        size -= static_cast<size_t>(written);
+    }
+}
+
+// The child's whole life: no Qt, no log (another thread may have held its lock at the fork).
+[[noreturn]] void RunChild(int fd, const char *target, const PackageExtractor::Budget &budget,
+                           int out) {
+    long long last = 0;
+    const auto beat = [out, &last] {
+        const long long now = NowMs();
+        if (now - last >= kBeatEveryMs) {
+            last = now;
+            WriteAll(out, &kBeat, 1);
+        }
+    };
+    PackageExtractor::CheckResult result;
+    CheckPackage(fd, target, budget, beat, result);
+    char message[1 + sizeof result];
+    message[0] = kResult;
+    std::memcpy(message + 1, &result, sizeof result);
+    WriteAll(out, message, sizeof message);
+    ::_exit(0);
+}
+
+}  // namespace
+
+CheckChild::~CheckChild() {
+    Stop();
+}
+
+void CheckChild::Start(int fd, const char *target, const PackageExtractor::Budget &budget,
+                       int stall_ms) {
+    stall_ms_ = stall_ms;
+    int ends[2];
+    if (::pipe2(ends, O_CLOEXEC) == 0) {
+        pid_ = ::fork();
+        if (pid_ == 0) {
+            ::close(ends[0]);
+            RunChild(fd, target, budget, ends[1]);
+        }
+        ::close(ends[1]);
+        if (pid_ > 0) {
+            pipe_ = ends[0];
+            last_beat_ms_ = NowMs();
+            return;
+        }
+        ::close(ends[0]);
+    }
+    // Without a child nothing can end a loop inside libarchive; the check still runs.
+    CheckPackage(
+        fd, target, budget, [] {}, result_);
+    done_ = true;
+}
+
+bool CheckChild::Poll(CheckResult &result) {
+    if (!done_)
+        Receive(0);
+    if (done_)
+        result = result_;
+    return done_;
+}
+
+void CheckChild::Wait(CheckResult &result) {
+    while (!done_) {
+        const long long left = last_beat_ms_ + stall_ms_ - NowMs();
+        if (left < 0) {
+            char why[96];
+            std::snprintf(why, sizeof why, "no progress for %.1f s", stall_ms_ / 1000.0);
+            Finish(CheckResult::Stalled, why);
+        } else {
+            Receive(static_cast<int>(left));
+        }
+    }
+    result = result_;
+}
+
+bool CheckChild::Receive(int wait_ms) {
+    pollfd ready{pipe_, POLLIN, 0};
+    const int polled = ::poll(&ready, 1, wait_ms);
+    if (polled <= 0)
+        return false;
+    char bytes[4096];
+    const ssize_t got = ::read(pipe_, bytes, sizeof bytes);
+    if (got < 0)
+        return false;
+    if (got == 0) {
+        Finish(CheckResult::Damaged, "the check ended without a result");
+        return true;
+    }
+    last_beat_ms_ = NowMs();
+    received_.append(bytes, static_cast<size_t>(got));
+    const size_t at = received_.find(kResult);
+    if (at == std::string::npos) {
+        received_.clear();  // beats only
+        return false;
+    }
+    if (received_.size() - at - 1 < sizeof result_)
+        return false;
+    std::memcpy(&result_, received_.data() + at + 1, sizeof result_);
+    result_.reason[sizeof result_.reason - 1] = '\0';
+    Reap(false);
+    done_ = true;
+    return true;
+}
+
+void CheckChild::Finish(CheckResult::Verdict verdict, const char *why) {
+    Reap(true);
+    result_ = CheckResult();
+    result_.verdict = verdict;
+    std::snprintf(result_.reason, sizeof result_.reason, "%s", why);
+    done_ = true;
+}
+
+void CheckChild::Stop() {
+    if (pid_ > 0)
+        Reap(true);
+    done_ = true;
+}
+
+void CheckChild::Reap(bool kill_first) {
+    if (pid_ > 0) {
+        if (kill_first)
+            ::kill(pid_, SIGKILL);
+        while (::waitpid(pid_, nullptr, 0) < 0 && errno == EINTR) {
+        }
+        pid_ = -1;
+    }
+    if (pipe_ >= 0)
+        ::close(pipe_);
+    pipe_ = -1;
+}

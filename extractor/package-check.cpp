@@ -1,0 +1,148 @@
+#include "extractor/package-check.h"
+
+#include <archive.h>
+#include <archive_entry.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <climits>
+#include <cstdio>
+#include <string>
+
+#include "extractor/entry-rules.h"
+#include "extractor/package-stream.h"
+
+namespace {
+
+using Budget = PackageExtractor::Budget;
+using CheckResult = PackageExtractor::CheckResult;
+
+struct ReaderFree {
+    void operator()(archive *reader) const { archive_read_free(reader); }
+};
+
+void Refuse(CheckResult &result, CheckResult::Verdict verdict, const std::string &why) {
+    result.verdict = verdict;
+    std::snprintf(result.reason, sizeof result.reason, "%s", why.c_str());
+}
+
+// libarchive's text, or ours when one of our layers failed below it.
+std::string ReadError(archive *reader, const PackageStream &stream) {
+    if (!stream.Error().empty())
+        return stream.Error();
+    const char *text = archive_error_string(reader);
+    return text ? text : "unreadable";
+}
+
+std::string EntryName(archive_entry *entry) {
+    const char *path = archive_entry_pathname(entry);
+    return std::string("entry '") + (path ? path : "") + "': ";
+}
+
+long long SaturatedAdd(long long sum, long long add) {
+    long long total;
+    return __builtin_add_overflow(sum, add, &total) ? LLONG_MAX : total;
+}
+
+// What the entry takes on disk: whole blocks, one for an entry without data.
+long long BlocksOf(archive_entry *entry, long long block_size) {
+    const long long size = archive_entry_size(entry);
+    const long long blocks = size > 0 ? size / block_size + (size % block_size != 0) : 1;
+    return blocks > LLONG_MAX / block_size ? LLONG_MAX : blocks * block_size;
+}
+
+// Reads the data of the current entry to its end; false after a failure.
+bool ReadData(archive *reader, const std::function<void()> &beat) {
+    const void *block;
+    size_t size;
+    la_int64_t offset;
+    int status;
+    while ((status = archive_read_data_block(reader, &block, &size, &offset)) == ARCHIVE_OK) beat();
+    return status == ARCHIVE_EOF;
+}
+
+// Adds entry to the sums; false when they pass the budget.
+bool Sum(archive_entry *entry, const Budget &budget, CheckResult &result) {
+    result.entries = SaturatedAdd(result.entries, 1);
+    result.bytes = SaturatedAdd(result.bytes, BlocksOf(entry, budget.block_size));
+    if (!archive_entry_hardlink(entry))
+        result.inodes = SaturatedAdd(result.inodes, 1);
+    if (result.bytes > budget.bytes)
+        Refuse(result, CheckResult::NoSpace, EntryName(entry) + "beyond the free space");
+    else if (result.inodes > budget.inodes)
+        Refuse(result, CheckResult::NoInodes, EntryName(entry) + "beyond the free inodes");
+    return result.verdict == CheckResult::Fits;
+}
+
+// An entry whose size is known to be 0 has no data to read (as in the extraction).
+bool HasData(archive_entry *entry) {
+    return !archive_entry_size_is_set(entry) || archive_entry_size(entry) > 0;
+}
+
+void CheckEntries(archive *reader, PackageStream &stream, const Budget &budget,
+                  const std::function<void()> &beat, CheckResult &result) {
+    EntryRules rules;
+    std::string last = "the first entry";
+    for (;;) {
+        archive_entry *entry = nullptr;
+        const int status = archive_read_next_header(reader, &entry);
+        if (status == ARCHIVE_EOF)
+            break;
+        if (status != ARCHIVE_OK)
+            return Refuse(result, CheckResult::Damaged,
+                          "header after " + last + ": " + ReadError(reader, stream));
+        beat();
+        const std::string refusal = rules.Refusal(entry);
+        if (!refusal.empty())
+            return Refuse(result, CheckResult::Damaged, EntryName(entry) + refusal);
+        if (!Sum(entry, budget, result))
+            return;
+        if (HasData(entry) && !ReadData(reader, beat))
+            return Refuse(result, CheckResult::Damaged,
+                          EntryName(entry) + ReadError(reader, stream));
+        last = "'" + std::string(archive_entry_pathname(entry)) + "'";
+    }
+    if (result.entries == 0)
+        return Refuse(result, CheckResult::Damaged, "no entries");
+    if (stream.Drain() != 0)
+        Refuse(result, CheckResult::Damaged, stream.Error());
+}
+
+}  // namespace
+
+std::string DescriptorPath(int fd) {
+    char own[64], path[PATH_MAX];
+    std::snprintf(own, sizeof own, "/proc/self/fd/%d", fd);
+    const ssize_t size = ::readlink(own, path, sizeof path - 1);
+    return size > 0 && path[0] == '/' ? std::string(path, static_cast<size_t>(size))
+                                      : std::string();
+}
+
+bool PackageLiesBelow(int fd, const char *folder) {
+    struct stat root;
+    std::string above = DescriptorPath(fd);
+    if (above.empty() || ::stat(folder, &root) != 0)
+        return false;
+    for (size_t slash; (slash = above.rfind('/')) != std::string::npos;) {
+        above.resize(slash);
+        struct stat st;
+        if (::stat(above.empty() ? "/" : above.c_str(), &st) == 0 && st.st_dev == root.st_dev &&
+            st.st_ino == root.st_ino)
+            return true;
+    }
+    return false;
+}
+
+void CheckPackage(int fd, const char *target, const Budget &budget,
+                  const std::function<void()> &beat, CheckResult &result) {
+    result = CheckResult();
+    if (PackageLiesBelow(fd, target))
+        return Refuse(result, CheckResult::Damaged, "the package lies inside the target");
+    std::unique_ptr<archive, ReaderFree> reader(archive_read_new());
+    if (!reader)
+        return Refuse(result, CheckResult::Damaged, "no memory for a reader");
+    PackageStream stream(fd);
+    if (stream.Open(reader.get()) != 0)
+        return Refuse(result, CheckResult::Damaged, ReadError(reader.get(), stream));
+    CheckEntries(reader.get(), stream, budget, beat, result);
+}

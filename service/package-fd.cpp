@@ -1,0 +1,14 @@
+#include "service/package-fd.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+PackageFd::PackageFd(const ustring &path) {
+    if (!path.empty())
+        fd_ = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+}
+
+PackageFd::~PackageFd() {
+    if (fd_ >= 0)
+        ::close(fd_);
+}

@@ -1,0 +1,185 @@
+// The check of a package before it is unpacked: damage in any layer that carries a checksum,
+// hostile headers, the space and inode budget, and a package that never delivers.
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <functional>
+#include <random>
+#include <set>
+#include <string>
+
+#include "extractor/extractor.h"
+#include "tests/support/archive_builder.h"
+#include "tests/support/child_process.h"
+#include "tests/support/temp_dir.h"
+#include "tests/support/tree_listing.h"
+
+namespace {
+
+using loxtest::ArchiveBuilder;
+using loxtest::ArchiveKind;
+using loxtest::ReadFile;
+using loxtest::WriteFile;
+using CheckResult = PackageExtractor::CheckResult;
+
+struct Format {
+    const char *name;
+    const char *compress;  // shell command from tar T to package P; null: a zip
+};
+
+// The files' sizes and contents, without names and modes: zip keeps those in headers that no
+// checksum covers, so only the data can be held to its checksums there.
+std::multiset<std::string> FileData(const loxtest::TreeListing &tree) {
+    std::multiset<std::string> data;
+    for (const auto &[path, entry] : tree)
+        if (entry.rfind("file ", 0) == 0)
+            data.insert(entry.substr(entry.find(' ', 5)));
+    return data;
+}
+
+const Format kFormats[] = {
+    {"gzip", "gzip -c T > P"},
+    {"gzip_members_and_padding",
+     "head -c 1500 T | gzip -c > P; tail -c +1501 T | gzip -c >> P; head -c 300 /dev/zero >> P"},
+    {"gzip_in_gzip", "gzip -c T | gzip -c > P"},
+    {"bzip2", "bzip2 -c T > P"},
+    {"xz", "xz -c T > P"},
+    {"zstd", "zstd -q -c --check T > P"},
+    {"lz4", "lz4 -q -c -BX T > P"},  // content and block checksums
+    {"zip", nullptr},
+};
+
+class PackageCheckTest : public ::testing::Test {
+protected:
+    // known_entries as after a check that passed: the extraction alone meets the package.
+    Extractor For(const std::string &to, int known_entries = 0) {
+        Extractor extractor;
+        extractor.SetSource(package);
+        extractor.SetTarget(to);
+        extractor.SetKnownEntries(known_entries);
+        return extractor;
+    }
+    CheckResult Check(const std::string &to, const PackageExtractor::Budget &budget = {}) {
+        Extractor extractor = For(to);
+        extractor.SetBudget(budget);
+        CheckResult result;
+        extractor.Check(result);
+        return result;
+    }
+    int Extract(const std::string &to) { return For(to, 3).Extract(); }
+    void WritePackage(const Format &format) {
+        std::mt19937 random(27);
+        std::string data(1800, ' ');
+        for (char &byte : data) byte = static_cast<char>('a' + random() % 20);
+        ArchiveBuilder builder(format.compress ? ArchiveKind::Tar : ArchiveKind::Zip);
+        builder.AddDir("lib").AddFile("lib/data", data).AddFile("run", "#!/bin/sh\n", 0755);
+        builder.WriteTo(format.compress ? dir / "T" : package);
+        if (format.compress) {
+            ASSERT_EQ(0, loxtest::RunShell("cd " + dir.path() + " && " + format.compress));
+        }
+    }
+
+    loxtest::TempDir dir;
+    const std::string package = dir / "P";
+};
+
+// Every single-bit flip (or a stride of them) is refused by the check, or changes nothing that
+// is unpacked: none installs a damaged file.
+TEST_F(PackageCheckTest, EveryFlippedBitIsRefusedOrUnpacksTheSameTree) {
+    for (const Format &format : kFormats) {
+        SCOPED_TRACE(format.name);
+        WritePackage(format);
+        ASSERT_EQ(CheckResult::Fits, Check(dir / "whole").verdict);
+        ASSERT_EQ(0, Extract(dir / "whole"));
+        const auto whole = loxtest::ListTree(dir / "whole");
+        const std::string bytes = ReadFile(package);
+        const size_t bits = bytes.size() * 8, stride = bits / 700 + 1;
+        int refused = 0, flips = 0, changed_names_or_modes = 0;
+        for (size_t bit = 0; bit < bits; bit += stride, ++flips) {
+            std::string flipped = bytes;
+            flipped[bit / 8] ^= static_cast<char>(1 << bit % 8);
+            WriteFile(package, flipped);
+            const std::string to = dir / ("flip" + std::to_string(bit));
+            if (Check(to).verdict != CheckResult::Fits) {
+                ++refused;
+                continue;
+            }
+            EXPECT_EQ(0, Extract(to)) << "bit " << bit;
+            const auto tree = loxtest::ListTree(to);
+            if (format.compress) {
+                EXPECT_EQ(whole, tree) << "bit " << bit;
+            } else {
+                EXPECT_EQ(FileData(whole), FileData(tree)) << "bit " << bit;
+                changed_names_or_modes += tree != whole;
+            }
+            loxtest::RunShell("rm -rf " + to);
+        }
+        std::printf("%s: %d of %d flips refused by the check, %d changed only names or modes\n",
+                    format.name, refused, flips, changed_names_or_modes);
+    }
+}
+
+// The extraction verifies the trailers too: a package changed after its check fails.
+TEST_F(PackageCheckTest, ExtractionFailsOnAWrongTrailer) {
+    for (const Format &format : {kFormats[0], kFormats[6]}) {
+        SCOPED_TRACE(format.name);
+        WritePackage(format);
+        std::string bytes = ReadFile(package);
+        bytes[bytes.size() - 6] ^= 1;  // the gzip CRC-32, the lz4 content checksum
+        WriteFile(package, bytes);
+        EXPECT_EQ(-1, Extract(dir / format.name));
+    }
+}
+
+// A hostile entry is refused at its own header, and the sums stop at the budget.
+TEST_F(PackageCheckTest, HostileHeadersAndTheBudgetEndTheCheckWhereTheyStand) {
+    struct Case {
+        const char *name;
+        std::function<void(ArchiveBuilder &)> add;  // after a first file
+        PackageExtractor::Budget budget;
+        CheckResult::Verdict verdict;
+        long long entries;  // counted when the check ended
+    };
+    using B = ArchiveBuilder;
+    const std::string big(4097, 'b');  // two blocks of 4096, beside one for "first"
+    // clang-format off
+    const Case cases[] = {
+        {"dot_dot", [](B &b) { b.AddFile("../x", "x"); }, {}, CheckResult::Damaged, 1},
+        {"link_target_dot_dot", [](B &b) { b.AddHardLink("h", "a/../../x"); }, {}, CheckResult::Damaged, 1},
+        {"through_a_link", [](B &b) { b.AddSymlink("s", "/tmp").AddFile("s/x", "x"); }, {}, CheckResult::Damaged, 2},
+        {"hard_link_to_a_link", [](B &b) { b.AddSymlink("s", "/etc").AddHardLink("h", "s"); }, {}, CheckResult::Damaged, 2},
+        {"no_space", [&](B &b) { b.AddFile("big", big); }, {4096, 3 * 4096 - 1}, CheckResult::NoSpace, 2},
+        {"no_inodes", [](B &b) { b.AddDir("d").AddDir("e"); }, {4096, 1 << 20, 2}, CheckResult::NoInodes, 3},
+        {"inside_the_target", [](B &) {}, {}, CheckResult::Damaged, 0},
+    };
+    // clang-format on
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        ArchiveBuilder builder(ArchiveKind::TarGz);
+        c.add(builder.AddFile("first", "1"));
+        builder.WriteTo(package);
+        const bool inside = std::string(c.name) == "inside_the_target";
+        const CheckResult result = Check(inside ? dir.path() : dir / "app", c.budget);
+        EXPECT_EQ(c.verdict, result.verdict) << result.reason;
+        EXPECT_EQ(c.entries, result.entries);
+        EXPECT_EQ(c.verdict == CheckResult::NoSpace ? 3 * 4096 : result.bytes, result.bytes);
+    }
+}
+
+// A package that never delivers ends the check after the limit, with the child ended.
+TEST_F(PackageCheckTest, PackageThatMakesNoProgressIsRefused) {
+    int ends[2];
+    ASSERT_EQ(0, ::pipe(ends));
+    ASSERT_EQ(4, ::write(ends[1], "\x1f\x8b\x08\x00", 4));  // a gzip header, then nothing
+    Extractor extractor = For(dir / "app");
+    extractor.SetPackage(ends[0]);
+    extractor.SetStallLimit(200);
+    CheckResult result;
+    EXPECT_EQ(-1, extractor.Check(result));
+    EXPECT_EQ(CheckResult::Stalled, result.verdict) << result.reason;
+    ::close(ends[0]);
+    ::close(ends[1]);
+}
+
+}  // namespace
