@@ -227,8 +227,8 @@ int main(int argc, char **argv) {
     };
     const std::function<bool()> durable = [&] {
         return bench::RunProgram({"bsdtar", "-x", "-m", "--no-same-owner", "--no-same-permissions",
-                                  "--no-acls", "--no-xattrs", "--no-fflags",
-                                  "-f", package.string(), "-C", out.string()})
+                                  "--no-acls", "--no-xattrs", "--no-fflags", "-f", package.string(),
+                                  "-C", out.string()})
                    .ok &&
                bench::RunProgram({"sync", "-f", out.string()}).ok;
     };

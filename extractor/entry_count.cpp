@@ -23,8 +23,11 @@ void EntryCount::Reach(int written) {
         Send();
 }
 
-void EntryCount::Settle() {
-    if (!known_) {
+void EntryCount::Settle(bool wait_for_check) {
+    if (!known_ && !wait_for_check) {
+        check_.Stop();
+        Know(done_);
+    } else if (!known_) {
         check_.Wait(result_);
         Know(static_cast<int>(std::min<long long>(result_.entries, INT_MAX)));
     }

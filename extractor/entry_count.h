@@ -15,7 +15,8 @@ public:
                      int stall_ms);
     // written entries so far; sends the steps up to there once the total is known
     void Reach(int written);
-    void Settle();  // waits for the check beside and sends every step taken
+    // Waits for the check beside (or ends it, without wait_for_check) and sends every step.
+    void Settle(bool wait_for_check = true);
     // The check beside refused the package (Result() says why).
     bool Refused() const { return known_ && result_.verdict != CheckResult::Fits; }
     const CheckResult &Result() const { return result_; }

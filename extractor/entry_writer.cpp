@@ -122,7 +122,6 @@ int EntryWriter::Finish(bool read_whole) {
         Close();
     }
     SendSteps();
-    count_.Settle();
     return failed_ ? -1 : 0;
 }
 
