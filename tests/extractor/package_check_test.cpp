@@ -139,16 +139,24 @@ TEST_F(PackageCheckTest, HostileHeadersAndTheBudgetEndTheCheckWhereTheyStand) {
         std::function<void(ArchiveBuilder &)> add;  // after a first file
         PackageExtractor::Budget budget;
         CheckResult::Verdict verdict;
-        long long entries;  // counted when the check ended
+        long long entries;   // counted when the check ended
+        int extraction = 1;  // what the extraction alone returns (0 or -1); 1: not tried
     };
     using B = ArchiveBuilder;
     const std::string big(4097, 'b');  // two blocks of 4096, beside one for "first"
     // clang-format off
     const Case cases[] = {
-        {"dot_dot", [](B &b) { b.AddFile("../x", "x"); }, {}, CheckResult::Damaged, 1},
-        {"link_target_dot_dot", [](B &b) { b.AddHardLink("h", "a/../../x"); }, {}, CheckResult::Damaged, 1},
-        {"through_a_link", [](B &b) { b.AddSymlink("s", "/tmp").AddFile("s/x", "x"); }, {}, CheckResult::Damaged, 2},
-        {"hard_link_to_a_link", [](B &b) { b.AddSymlink("s", "/etc").AddHardLink("h", "s"); }, {}, CheckResult::Damaged, 2},
+        {"dot_dot", [](B &b) { b.AddFile("../x", "x"); }, {}, CheckResult::Damaged, 1, -1},
+        {"link_target_dot_dot", [](B &b) { b.AddHardLink("h", "a/../../x"); }, {}, CheckResult::Damaged, 1, -1},
+        {"through_a_link", [](B &b) { b.AddSymlink("s", "/tmp").AddFile("s/x", "x"); }, {}, CheckResult::Damaged, 2, 0},
+        {"hard_link_to_a_link", [](B &b) { b.AddSymlink("s", "/etc").AddHardLink("h", "s"); }, {}, CheckResult::Damaged, 2, -1},
+        {"hard_link_absolute", [](B &b) { b.AddHardLink("h", "/etc/passwd"); }, {}, CheckResult::Damaged, 1, -1},
+        {"hard_link_to_a_later_entry", [](B &b) { b.AddHardLink("h", "l").AddFile("l", "l"); }, {}, CheckResult::Damaged, 1, -1},
+        {"hard_link_to_a_directory", [](B &b) { b.AddDir("d").AddHardLink("h", "./d"); }, {}, CheckResult::Damaged, 2, -1},
+        {"below_a_file", [](B &b) { b.AddFile("first/x", "x"); }, {}, CheckResult::Damaged, 1, -1},
+        {"hard_link_to_a_file_replaced_by_a_directory", [](B &b) { b.AddDir("first").AddHardLink("h", "first"); }, {}, CheckResult::Damaged, 2, -1},
+        {"hard_link_to_itself", [](B &b) { b.AddHardLink("first", "first"); }, {}, CheckResult::Damaged, 1, -1},
+        {"hard_link_to_an_earlier_file", [](B &b) { b.AddHardLink("h", "/first").AddHardLink("i", "./h"); }, {}, CheckResult::Fits, 3, 0},
         {"no_space", [&](B &b) { b.AddFile("big", big); }, {4096, 3 * 4096 - 1}, CheckResult::NoSpace, 2},
         {"no_inodes", [](B &b) { b.AddDir("d").AddDir("e"); }, {4096, 1 << 20, 2}, CheckResult::NoInodes, 3},
         {"inside_the_target", [](B &) {}, {}, CheckResult::Damaged, 0},
@@ -164,6 +172,9 @@ TEST_F(PackageCheckTest, HostileHeadersAndTheBudgetEndTheCheckWhereTheyStand) {
         EXPECT_EQ(c.verdict, result.verdict) << result.reason;
         EXPECT_EQ(c.entries, result.entries);
         EXPECT_EQ(c.verdict == CheckResult::NoSpace ? 3 * 4096 : result.bytes, result.bytes);
+        if (c.extraction != 1) {
+            EXPECT_EQ(c.extraction, Extract(dir / c.name));
+        }
     }
 }
 
