@@ -28,14 +28,15 @@ struct Format {
     const char *compress;  // shell command from tar T to package P; null: a zip
 };
 
-// The files' sizes and contents, without names and modes: zip keeps those in headers that no
-// checksum covers, so only the data can be held to its checksums there.
-std::multiset<std::string> FileData(const loxtest::TreeListing &tree) {
-    std::multiset<std::string> data;
-    for (const auto &[path, entry] : tree)
-        if (entry.rfind("file ", 0) == 0)
-            data.insert(entry.substr(entry.find(' ', 5)));
-    return data;
+// The tree without permission bits: zip keeps them in its central directory alone, which no
+// checksum covers, so only names, types and data can be held to the package there.
+loxtest::TreeListing WithoutModes(loxtest::TreeListing tree) {
+    for (auto &[path, entry] : tree) {
+        const size_t mode = entry.find(' ');
+        if (entry.rfind("file ", 0) == 0 || entry.rfind("dir ", 0) == 0)
+            entry.erase(mode, entry.find(' ', mode + 1) - mode);
+    }
+    return tree;
 }
 
 const Format kFormats[] = {
@@ -95,7 +96,7 @@ TEST_F(PackageCheckTest, EveryFlippedBitIsRefusedOrUnpacksTheSameTree) {
         const auto whole = loxtest::ListTree(dir / "whole");
         const std::string bytes = ReadFile(package);
         const size_t bits = bytes.size() * 8, stride = bits / 700 + 1;
-        int refused = 0, flips = 0, changed_names_or_modes = 0;
+        int refused = 0, flips = 0, changed_modes = 0;
         for (size_t bit = 0; bit < bits; bit += stride, ++flips) {
             std::string flipped = bytes;
             flipped[bit / 8] ^= static_cast<char>(1 << bit % 8);
@@ -110,13 +111,13 @@ TEST_F(PackageCheckTest, EveryFlippedBitIsRefusedOrUnpacksTheSameTree) {
             if (format.compress) {
                 EXPECT_EQ(whole, tree) << "bit " << bit;
             } else {
-                EXPECT_EQ(FileData(whole), FileData(tree)) << "bit " << bit;
-                changed_names_or_modes += tree != whole;
+                EXPECT_EQ(WithoutModes(whole), WithoutModes(tree)) << "bit " << bit;
+                changed_modes += tree != whole;
             }
             loxtest::RunShell("rm -rf " + to);
         }
-        std::printf("%s: %d of %d flips refused by the check, %d changed only names or modes\n",
-                    format.name, refused, flips, changed_names_or_modes);
+        std::printf("%s: %d of %d flips refused by the check, %d changed only modes\n", format.name,
+                    refused, flips, changed_modes);
     }
 }
 
