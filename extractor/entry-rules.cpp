@@ -2,6 +2,9 @@
 
 #include <archive_entry.h>
 
+#include <functional>
+#include <string_view>
+
 namespace {
 
 // path without empty and "." components, as the writer resolves it below the target; false
@@ -23,22 +26,28 @@ bool Normalize(const char *path, std::string &normal) {
     return true;
 }
 
+// The key of the first size bytes of path.
+size_t Key(const std::string &path, size_t size) {
+    return std::hash<std::string_view>()(std::string_view(path).substr(0, size));
+}
+
 }  // namespace
 
 std::string EntryRules::MadeOnWay(const std::string &path, bool whole, Kind &kind) const {
-    for (size_t slash = path.find('/'); slash != std::string::npos;
-         slash = path.find('/', slash + 1)) {
-        const auto found = made_.find(path.substr(0, slash));
+    for (size_t end = path.find('/');; end = path.find('/', end + 1)) {
+        if (end == std::string::npos) {
+            if (!whole)
+                return std::string();
+            end = path.size();
+        }
+        const auto found = made_.find(Key(path, end));
         if (found != made_.end()) {
             kind = found->second;
-            return found->first;
+            return path.substr(0, end);
         }
+        if (end == path.size())
+            return std::string();
     }
-    const auto found = whole ? made_.find(path) : made_.end();
-    if (found == made_.end())
-        return std::string();
-    kind = found->second;
-    return found->first;
 }
 
 // The writer links to the target below the root, so it must be a file already there; a link to
@@ -63,9 +72,9 @@ void EntryRules::Remember(const std::string &path, archive_entry *entry) {
     const bool hard_link = archive_entry_hardlink(entry) != nullptr;
     const auto type = archive_entry_filetype(entry);
     if (!hard_link && type == AE_IFDIR)
-        made_.erase(path);
+        made_.erase(Key(path, path.size()));
     else
-        made_[path] = !hard_link && type == AE_IFLNK ? Kind::Symlink : Kind::File;
+        made_[Key(path, path.size())] = !hard_link && type == AE_IFLNK ? Kind::Symlink : Kind::File;
 }
 
 std::string EntryRules::Refusal(archive_entry *entry) {

@@ -22,7 +22,8 @@ private:
     std::string MadeOnWay(const std::string &path, bool whole, Kind &kind) const;
     void Remember(const std::string &path, archive_entry *entry);
 
-    // Normalized paths of the entries that are not directories (a later directory of the same
-    // name replaces one). About 150 bytes per entry.
-    std::unordered_map<std::string, Kind> made_;
+    // The entries that are not directories (a later directory of the same name replaces one), by
+    // the hash of their normalized path: 40 bytes each where the paths would take 160. A
+    // collision could only let a bad hard link pass to the extraction, which then fails on it.
+    std::unordered_map<size_t, Kind> made_;
 };

@@ -79,8 +79,8 @@ long long LocalOffset(const std::string &record, const std::string &extra) {
         if (Little(extra, at, 2) != 1)
             continue;
         // The zip64 field holds only the values too large for the record, in this order.
-        const size_t skip = 8 * ((Little(record, 24, 4) == 0xffffffff) +
-                                 (Little(record, 20, 4) == 0xffffffff));
+        const size_t skip =
+            8 * ((Little(record, 24, 4) == 0xffffffff) + (Little(record, 20, 4) == 0xffffffff));
         return at + 4 + skip + 8 <= extra.size()
                    ? static_cast<long long>(Little(extra, at + 4 + skip, 8))
                    : -1;
