@@ -2,6 +2,9 @@
 
 #include <archive_entry.h>
 
+#include <functional>
+#include <string_view>
+
 namespace {
 
 // path without empty and "." components, as the writer resolves it below the target; false
@@ -23,15 +26,55 @@ bool Normalize(const char *path, std::string &normal) {
     return true;
 }
 
+// The key of the first size bytes of path.
+size_t Key(const std::string &path, size_t size) {
+    return std::hash<std::string_view>()(std::string_view(path).substr(0, size));
+}
+
 }  // namespace
 
-std::string EntryRules::LinkOnWay(const std::string &path, bool whole) const {
-    for (size_t slash = path.find('/'); slash != std::string::npos;
-         slash = path.find('/', slash + 1)) {
-        if (symlinks_.count(path.substr(0, slash)))
-            return path.substr(0, slash);
+std::string EntryRules::MadeOnWay(const std::string &path, bool whole, Kind &kind) const {
+    for (size_t end = path.find('/');; end = path.find('/', end + 1)) {
+        if (end == std::string::npos) {
+            if (!whole)
+                return std::string();
+            end = path.size();
+        }
+        const auto found = made_.find(Key(path, end));
+        if (found != made_.end()) {
+            kind = found->second;
+            return path.substr(0, end);
+        }
+        if (end == path.size())
+            return std::string();
     }
-    return whole && symlinks_.count(path) ? path : std::string();
+}
+
+// The writer links to the target below the root, so it must be a file already there; a link to
+// its own path fails as well, since the writer removes the path first.
+std::string EntryRules::HardLinkRefusal(const std::string &path, const char *raw_target) const {
+    std::string target;
+    if (!Normalize(raw_target, target))
+        return "a '..' in its hard link's target";
+    Kind kind = Kind::File;
+    const std::string made = MadeOnWay(target, true, kind);
+    if (kind == Kind::Symlink)
+        return "a hard link to or through the symbolic link '" + made + "'";
+    if (made != target)
+        return std::string("a hard link to '") + raw_target +
+               "', which is no file of an earlier entry";
+    if (target == path)
+        return "a hard link to itself";
+    return std::string();
+}
+
+void EntryRules::Remember(const std::string &path, archive_entry *entry) {
+    const bool hard_link = archive_entry_hardlink(entry) != nullptr;
+    const auto type = archive_entry_filetype(entry);
+    if (!hard_link && type == AE_IFDIR)
+        made_.erase(Key(path, path.size()));
+    else
+        made_[Key(path, path.size())] = !hard_link && type == AE_IFLNK ? Kind::Symlink : Kind::File;
 }
 
 std::string EntryRules::Refusal(archive_entry *entry) {
@@ -41,20 +84,18 @@ std::string EntryRules::Refusal(archive_entry *entry) {
         return "no path";
     if (!Normalize(raw_path, path))
         return "a '..' in its path";
-    std::string link = LinkOnWay(path, false);
-    if (!link.empty())
-        return "written through the symbolic link '" + link + "' of an earlier entry";
+    Kind kind = Kind::File;
+    const std::string made = MadeOnWay(path, false, kind);
+    if (!made.empty())
+        return (kind == Kind::Symlink ? "written through the symbolic link '"
+                                      : "written below the file '") +
+               made + "' of an earlier entry";
     const char *raw_target = archive_entry_hardlink(entry);
     if (raw_target) {
-        std::string link_target;
-        if (!Normalize(raw_target, link_target))
-            return "a '..' in its hard link's target";
-        link = LinkOnWay(link_target, true);
-        if (!link.empty())
-            return "a hard link to or through the symbolic link '" + link + "'";
+        const std::string refusal = HardLinkRefusal(path, raw_target);
+        if (!refusal.empty())
+            return refusal;
     }
-    symlinks_.erase(path);
-    if (!raw_target && archive_entry_filetype(entry) == AE_IFLNK)
-        symlinks_.insert(path);
+    Remember(path, entry);
     return std::string();
 }

@@ -11,6 +11,7 @@
 
 #include "extractor/entry-rules.h"
 #include "extractor/package-stream.h"
+#include "extractor/zip-names.h"
 
 namespace {
 
@@ -79,7 +80,7 @@ bool HasData(archive_entry *entry) {
     return !archive_entry_size_is_set(entry) || archive_entry_size(entry) > 0;
 }
 
-void CheckEntries(archive *reader, PackageStream &stream, const Budget &budget,
+void CheckEntries(archive *reader, PackageStream &stream, int fd, const Budget &budget,
                   const std::function<void()> &beat, CheckResult &result) {
     EntryRules rules;
     std::string last = "the first entry";
@@ -105,7 +106,13 @@ void CheckEntries(archive *reader, PackageStream &stream, const Budget &budget,
     if (result.entries == 0)
         return Refuse(result, CheckResult::Damaged, "no entries");
     if (stream.Drain() != 0)
-        Refuse(result, CheckResult::Damaged, stream.Error());
+        return Refuse(result, CheckResult::Damaged, stream.Error());
+    if ((archive_format(reader) & ARCHIVE_FORMAT_BASE_MASK) == ARCHIVE_FORMAT_ZIP &&
+        stream.Plain()) {
+        const std::string difference = ZipNameDifference(fd);
+        if (!difference.empty())
+            Refuse(result, CheckResult::Damaged, difference);
+    }
 }
 
 }  // namespace
@@ -144,5 +151,5 @@ void CheckPackage(int fd, const char *target, const Budget &budget,
     PackageStream stream(fd);
     if (stream.Open(reader.get()) != 0)
         return Refuse(result, CheckResult::Damaged, ReadError(reader.get(), stream));
-    CheckEntries(reader.get(), stream, budget, beat, result);
+    CheckEntries(reader.get(), stream, fd, budget, beat, result);
 }

@@ -24,6 +24,9 @@ public:
     // After libarchive has seen the end of the archive: reads our layers to their end, so that
     // the trailer of the last member is checked too. 0, or -1 with the reason in Error().
     int Drain();
+    // libarchive reads the file itself, seeking where its format wants to (a zip's central
+    // directory), with no layer of ours between.
+    bool Plain() const { return layers_.size() == 1; }
     // Why the package could not be read, empty when libarchive itself refused it.
     const std::string &Error() const { return error_; }
 
