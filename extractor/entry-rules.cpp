@@ -84,6 +84,12 @@ std::string EntryRules::Refusal(archive_entry *entry) {
         return "no path";
     if (!Normalize(raw_path, path))
         return "a '..' in its path";
+    // A client is files, folders and links; anything else is a header gone wrong (a zip keeps
+    // the type only in its central directory, under no checksum).
+    // A hard link's own type says nothing (tar leaves it 0): its target is held to the rules.
+    const auto type = archive_entry_filetype(entry);
+    if (!archive_entry_hardlink(entry) && type != AE_IFREG && type != AE_IFDIR && type != AE_IFLNK)
+        return "neither a file, a folder nor a symbolic link";
     Kind kind = Kind::File;
     const std::string made = MadeOnWay(path, false, kind);
     if (!made.empty())

@@ -6,8 +6,9 @@
 struct archive_entry;
 
 // The rules the extraction applies to an entry's header, applied without writing anything:
-// no ".." in its path or its hard link's target, nothing written through a symbolic link or a
-// file that an earlier entry made, and a hard link only to a file that an earlier entry made.
+// no ".." in its path or its hard link's target, no entry but a file, folder or link, nothing
+// written through a symbolic link or a file that an earlier entry made, and a hard link only to a
+// file that an earlier entry made.
 class EntryRules {
 public:
     // Empty when the entry may be written; else why not. Remembers what the entry makes.

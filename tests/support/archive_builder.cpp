@@ -56,6 +56,11 @@ ArchiveBuilder &ArchiveBuilder::AddHardLink(const std::string &path,
     return *this;
 }
 
+ArchiveBuilder &ArchiveBuilder::AddFifo(const std::string &path) {
+    entries_.push_back({Type::Fifo, path, "", "", 0644});
+    return *this;
+}
+
 void ArchiveBuilder::WriteTo(const std::string &archive_path) const {
     WriteHandle writer(archive_write_new(), archive_write_free);
     ASSERT_TRUE(writer && SetKind(writer.get(), kind_)) << "cannot set up the archive writer";
@@ -81,6 +86,9 @@ void ArchiveBuilder::WriteTo(const std::string &archive_path) const {
             case Type::HardLink:
                 archive_entry_set_filetype(entry.get(), AE_IFREG);
                 archive_entry_set_hardlink(entry.get(), item.link_target.c_str());
+                break;
+            case Type::Fifo:
+                archive_entry_set_filetype(entry.get(), AE_IFIFO);
                 break;
         }
         archive_entry_set_perm(entry.get(), static_cast<mode_t>(item.mode));

@@ -21,12 +21,13 @@ public:
     ArchiveBuilder &AddSymlink(const std::string &path, const std::string &link_target);
     // A hard link to an earlier entry, named as that entry is stored; tar only.
     ArchiveBuilder &AddHardLink(const std::string &path, const std::string &link_target);
+    ArchiveBuilder &AddFifo(const std::string &path);
 
     // Writes the archive to archive_path; fails the current test on any error.
     void WriteTo(const std::string &archive_path) const;
 
 private:
-    enum class Type { File, Dir, Symlink, HardLink };
+    enum class Type { File, Dir, Symlink, HardLink, Fifo };
     struct Entry {
         Type type;
         std::string path;
