@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <time.h>
 #include <unistd.h>
@@ -19,6 +20,8 @@ constexpr char kBeat = 'b';
 constexpr char kResult = 'r';
 // Beats closer than this carry no news for a limit counted in seconds.
 constexpr long long kBeatEveryMs = 20;
+// The nice value of a check that must not slow the work beside it.
+constexpr int kLowestPriority = 19;
 
 long long NowMs() {
     timespec now;
@@ -65,13 +68,15 @@ CheckChild::~CheckChild() {
 }
 
 void CheckChild::Start(int fd, const char *target, const PackageExtractor::Budget &budget,
-                       int stall_ms) {
+                       int stall_ms, Priority priority) {
     stall_ms_ = stall_ms;
     int ends[2];
     if (::pipe2(ends, O_CLOEXEC) == 0) {
         pid_ = ::fork();
         if (pid_ == 0) {
             ::close(ends[0]);
+            if (priority == Priority::Lowest)
+                ::setpriority(PRIO_PROCESS, 0, kLowestPriority);
             RunChild(fd, target, budget, ends[1]);
         }
         ::close(ends[1]);

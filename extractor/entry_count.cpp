@@ -1,9 +1,15 @@
 #include "extractor/entry_count.h"
 
 #include <algorithm>
-#include <climits>
 
+#include "extractor/package-stream.h"
 #include "texts/notify_adapter.h"
+
+namespace {
+
+constexpr int kPermille = 1000;
+
+}  // namespace
 
 void EntryCount::Know(int total) {
     total_ = total;
@@ -12,31 +18,50 @@ void EntryCount::Know(int total) {
 
 void EntryCount::CheckBeside(int fd, const char *target, const PackageExtractor::Budget &budget,
                              int stall_ms) {
-    check_.Start(fd, target, budget, stall_ms);
+    check_.Start(fd, target, budget, stall_ms, CheckChild::Priority::Lowest);
+}
+
+void EntryCount::MeasureBy(const PackageStream &stream, long long size) {
+    stream_ = &stream;
+    size_ = size;
 }
 
 void EntryCount::Reach(int written) {
     done_ = written;
-    if (!known_ && check_.Poll(result_))
-        Know(static_cast<int>(std::min<long long>(result_.entries, INT_MAX)));
-    if (known_ && !Refused())
+    if (!known_ && !checked_)
+        checked_ = check_.Poll(result_);
+    if (!Refused())
         Send();
 }
 
 void EntryCount::Settle(bool wait_for_check) {
-    if (!known_ && !wait_for_check) {
-        check_.Stop();
-        Know(done_);
-    } else if (!known_) {
+    if (!known_ && !checked_ && wait_for_check) {
         check_.Wait(result_);
-        Know(static_cast<int>(std::min<long long>(result_.entries, INT_MAX)));
+        checked_ = true;
+    } else if (!checked_) {
+        check_.Stop();
     }
     if (!Refused())
         Send();
 }
 
 void EntryCount::Send() {
+    if (!known_) {
+        SendShareRead();
+        return;
+    }
     Notify_Adapter *relay = Notify_Adapter::GetInstance();
-    const int total = std::max(total_, done_);  // a stopped count may end short of the steps
+    const int total = std::max(total_, done_);  // a count may end short of the steps
     while (sent_ < done_) relay->UpdateProgress(total, ++sent_);
+}
+
+void EntryCount::SendShareRead() {
+    if (!stream_ || size_ <= 0)
+        return;
+    const long long read = std::min(stream_->Consumed(), size_);
+    const int permille = static_cast<int>(read * kPermille / size_);
+    if (permille <= permille_sent_)
+        return;
+    permille_sent_ = permille;
+    Notify_Adapter::GetInstance()->UpdateProgress(kPermille, permille);
 }

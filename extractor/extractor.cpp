@@ -308,6 +308,7 @@ int Extractor::ExtractWith(int fd, EntryCount &count) {
                 source.c_str(), std::strerror(errno));
         return -1;
     }
+    count.MeasureBy(stream, package.st_size);
     if (PackageLiesBelow(fd, root.c_str())) {
         LOX_LOG(ERROR, "extractor_debug", "extractor",
                 "refusing to extract '%s' into '%s', the folder that holds it", source.c_str(),

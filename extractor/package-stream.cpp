@@ -121,3 +121,7 @@ int PackageStream::Drain() {
     error_ = top.Error();
     return -1;
 }
+
+long long PackageStream::Consumed() const {
+    return file_ ? file_->Offset() : 0;
+}

@@ -27,6 +27,8 @@ public:
     // libarchive reads the file itself, seeking where its format wants to (a zip's central
     // directory), with no layer of ours between.
     bool Plain() const { return layers_.size() == 1; }
+    // Bytes of the package file read so far.
+    long long Consumed() const;
     // Why the package could not be read, empty when libarchive itself refused it.
     const std::string &Error() const { return error_; }
 

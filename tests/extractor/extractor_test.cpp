@@ -115,7 +115,7 @@ TEST_F(ExtractorTest, ThreeEntriesSendOneStepPerEntry) {
         .WriteTo(package);
     QSignalSpy steps(Notify_Adapter::GetInstance(), &Notify_Adapter::sigUpdateProgress);
 
-    ASSERT_EQ(0, Extract());
+    ASSERT_EQ(0, Extract(package, target, 3));
 
     ASSERT_EQ(3, steps.count());
     for (int i = 0; i < 3; ++i) {
@@ -136,10 +136,28 @@ TEST_F(ExtractorTest, ProgressStepsComeFromTheCallingThread) {
         QObject::connect(Notify_Adapter::GetInstance(), &Notify_Adapter::sigUpdateProgress,
                          [&senders](int, int) { senders.push_back(std::this_thread::get_id()); });
 
-    ASSERT_EQ(0, Extract());
+    ASSERT_EQ(0, Extract(package, target, 3));
     QObject::disconnect(record);
 
     EXPECT_EQ(std::vector<std::thread::id>(3, std::this_thread::get_id()), senders);
+}
+
+// Without a count (a first install) the bar shows the share of the package read, rising to
+// the whole of it.
+TEST_F(ExtractorTest, WithoutACountTheStepsAreTheShareRead) {
+    ArchiveBuilder(ArchiveKind::Tar)
+        .AddFile("first", "1")
+        .AddFile("big", std::string(2 << 20, 'b'))
+        .WriteTo(package);
+    QSignalSpy steps(Notify_Adapter::GetInstance(), &Notify_Adapter::sigUpdateProgress);
+
+    ASSERT_EQ(0, Extract());
+
+    ASSERT_GE(steps.count(), 2);
+    for (int i = 1; i < steps.count(); ++i)
+        EXPECT_LT(steps.at(i - 1).at(1).toInt(), steps.at(i).at(1).toInt());
+    EXPECT_EQ(1000, steps.last().at(0).toInt());
+    EXPECT_EQ(1000, steps.last().at(1).toInt());
 }
 
 // Bytes this process has read from files so far.
@@ -294,6 +312,7 @@ TEST_F(ExtractorTest, ExtractingTwiceWithOneObjectStartsAfresh) {
     Extractor extractor;
     extractor.SetSource(package.c_str());
     extractor.SetTarget(target.c_str());
+    extractor.SetKnownEntries(2);
     QSignalSpy steps(Notify_Adapter::GetInstance(), &Notify_Adapter::sigUpdateProgress);
     ASSERT_EQ(0, extractor.Extract());
     ASSERT_EQ(0, extractor.Extract());

@@ -2,7 +2,8 @@
 //   replace_child HOME ROOT LOG STOP
 // STOP names the point where the process announces "stopped STOP" on standard output and
 // waits to be killed: a replacement point ("backup-renamed", "extracted", "cleanup-recorded",
-// "backup-removed"), "extracting" (after the second entry is written), or "none".
+// "backup-removed"), "extracting" (after the second entry, or the first step of a first
+// install), or "none".
 // A point may carry "#N" to stop at its N-th occurrence. Without a stop it prints
 // "need=N rc=R" (R is -2 when no upgrade ran) and exits with 0.
 #include <unistd.h>
@@ -59,8 +60,9 @@ int main(int argc, char **argv) {
     ParseStop(argv[4]);
     SetReplaceStepObserver(Observe);
     QObject::connect(Notify_Adapter::GetInstance(), &Notify_Adapter::sigUpdateProgress,
-                     [](int, int current) {
-                         if (stop_point == "extracting" && current == 2)
+                     [](int total, int current) {
+                         // A first install's steps are the share read, in thousandths.
+                         if (stop_point == "extracting" && (current == 2 || total == 1000))
                              StopHere("extracting");
                      });
 
