@@ -3,7 +3,7 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
-#include <sys/resource.h>
+#include <sys/prctl.h>
 #include <sys/wait.h>
 #include <time.h>
 #include <unistd.h>
@@ -20,8 +20,6 @@ constexpr char kBeat = 'b';
 constexpr char kResult = 'r';
 // Beats closer than this carry no news for a limit counted in seconds.
 constexpr long long kBeatEveryMs = 20;
-// The nice value of a check that must not slow the work beside it.
-constexpr int kLowestPriority = 19;
 
 long long NowMs() {
     timespec now;
@@ -68,15 +66,19 @@ CheckChild::~CheckChild() {
 }
 
 void CheckChild::Start(int fd, const char *target, const PackageExtractor::Budget &budget,
-                       int stall_ms, Priority priority) {
+                       int stall_ms) {
     stall_ms_ = stall_ms;
     int ends[2];
     if (::pipe2(ends, O_CLOEXEC) == 0) {
+        const pid_t parent = ::getpid();
         pid_ = ::fork();
         if (pid_ == 0) {
+            // The child holds the parent's descriptors, the home's lock among them: it must not
+            // outlive a launcher that was killed, or the next one would find the home busy.
+            ::prctl(PR_SET_PDEATHSIG, SIGKILL);
+            if (::getppid() != parent)
+                ::_exit(1);
             ::close(ends[0]);
-            if (priority == Priority::Lowest)
-                ::setpriority(PRIO_PROCESS, 0, kLowestPriority);
             RunChild(fd, target, budget, ends[1]);
         }
         ::close(ends[1]);

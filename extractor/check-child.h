@@ -19,12 +19,8 @@ public:
     CheckChild(const CheckChild &) = delete;
     CheckChild &operator=(const CheckChild &) = delete;
 
-    // Normal for a check the caller waits for; Lowest for one beside work that matters more.
-    enum class Priority { Normal, Lowest };
-
     // Starts the check; when no child can be made it runs here, to its end. fd stays open.
-    void Start(int fd, const char *target, const PackageExtractor::Budget &budget, int stall_ms,
-               Priority priority = Priority::Normal);
+    void Start(int fd, const char *target, const PackageExtractor::Budget &budget, int stall_ms);
     // Reads what the child sent without waiting; true once the result is in result.
     bool Poll(CheckResult &result);
     // Waits for the result, ending the child when it stalls.

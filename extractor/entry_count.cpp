@@ -18,7 +18,7 @@ void EntryCount::Know(int total) {
 
 void EntryCount::CheckBeside(int fd, const char *target, const PackageExtractor::Budget &budget,
                              int stall_ms) {
-    check_.Start(fd, target, budget, stall_ms, CheckChild::Priority::Lowest);
+    check_.Start(fd, target, budget, stall_ms);
 }
 
 void EntryCount::MeasureBy(const PackageStream &stream, long long size) {

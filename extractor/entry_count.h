@@ -6,8 +6,8 @@ class PackageStream;
 
 // The progress behind the bar. With the count of a check that passed before, the steps are
 // entries. Without one, a check runs beside the extraction and its refusal ends it; the bar then
-// shows the share of the package read, and the check runs at the lowest priority, so that a first
-// install does not wait for it. Steps are sent only from the thread that calls Reach and Settle.
+// shows the share of the package read, and a package read whole and written does not wait for
+// the check. Steps are sent only from the thread that calls Reach and Settle.
 class EntryCount {
 public:
     using CheckResult = PackageExtractor::CheckResult;
