@@ -118,6 +118,10 @@ protected:
 using KillUpgradeTest = ReplacementRunTest<Sweep>;
 
 TEST_P(KillUpgradeTest, NextRunFinishesWhateverCallTheKillHit) {
+#if defined(__SANITIZE_ADDRESS__)
+    // The sanitizer's runtime must be the first library loaded; a preloaded one ends the run.
+    GTEST_SKIP() << "the disk-call killer cannot be preloaded into a sanitized launcher";
+#endif
     const long earlier = GetParam().killed_first ? MidExtraction() : 0;
     ASSERT_FALSE(GetParam().killed_first && earlier == 0);
     long n = 1;
