@@ -16,11 +16,6 @@ void EntryCount::Know(int total) {
     known_ = true;
 }
 
-void EntryCount::CheckBeside(int fd, const char *target, const PackageExtractor::Budget &budget,
-                             int stall_ms) {
-    check_.Start(fd, target, budget, stall_ms);
-}
-
 void EntryCount::MeasureBy(const PackageStream &stream, long long size) {
     stream_ = &stream;
     size_ = size;
@@ -28,21 +23,7 @@ void EntryCount::MeasureBy(const PackageStream &stream, long long size) {
 
 void EntryCount::Reach(int written) {
     done_ = written;
-    if (!known_ && !checked_)
-        checked_ = check_.Poll(result_);
-    if (!Refused())
-        Send();
-}
-
-void EntryCount::Settle(bool wait_for_check) {
-    if (!known_ && !checked_ && wait_for_check) {
-        check_.Wait(result_);
-        checked_ = true;
-    } else if (!checked_) {
-        check_.Stop();
-    }
-    if (!Refused())
-        Send();
+    Send();
 }
 
 void EntryCount::Send() {

@@ -101,7 +101,7 @@ bool EntryWriter::Deliver(PackagePiece piece) {
                                ? queue_.Push(std::move(piece), [this] { SendSteps(); })
                                : !failed_ && Write(piece);
     SendSteps();
-    return delivered && !count_.Refused();
+    return delivered;
 }
 
 void EntryWriter::SendSteps() {

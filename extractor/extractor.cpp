@@ -15,12 +15,14 @@
 
 #include "common/log.h"
 #include "extractor/check-child.h"
+#include "extractor/check-sums.h"
 #include "extractor/entry-rules.h"
 #include "extractor/entry_count.h"
 #include "extractor/entry_writer.h"
 #include "extractor/failure-log.h"
 #include "extractor/package-check.h"
 #include "extractor/package-stream.h"
+#include "extractor/zip-names.h"
 
 namespace {
 
@@ -110,8 +112,12 @@ bool IsZip(archive *reader) {
     return (archive_format(reader) & ARCHIVE_FORMAT_BASE_MASK) == ARCHIVE_FORMAT_ZIP;
 }
 
-// Hands the current entry's data blocks to the writer; false after a failure.
-bool ReadData(archive *reader, archive_entry *entry, EntryWriter &writer) {
+using CheckResult = PackageExtractor::CheckResult;
+
+// Hands the current entry's data blocks to the writer; false after a failure, with the verdict
+// set when the package was to blame.
+bool ReadData(archive *reader, const PackageStream &stream, archive_entry *entry,
+              EntryWriter &writer, CheckResult &verdict) {
     for (;;) {
         const void *block = nullptr;
         size_t size = 0;
@@ -123,6 +129,7 @@ bool ReadData(archive *reader, archive_entry *entry, EntryWriter &writer) {
             LOX_LOG(ERROR, "extractor_debug", "extractor", "archive_read_extract2 failed: '%s'",
                     ErrorText(reader));
             LogFailedStep("reading the data of", archive_entry_pathname(entry), reader);
+            Refuse(verdict, CheckResult::Damaged, EntryName(entry) + stream.ReadError(reader));
             return false;
         }
         if (!writer.Deliver(PackagePiece::Data(block, size, offset)))
@@ -131,9 +138,11 @@ bool ReadData(archive *reader, archive_entry *entry, EntryWriter &writer) {
 }
 
 // Hands entry, read already, and every entry after it to the writer, data blocks included,
-// then reads our layers to their end. 0 at the end of the archive; -1 after a failure of the
-// reading (logged here) or of the writer (logged there).
-int ReadEntries(archive *reader, PackageStream &stream, archive_entry *entry, EntryWriter &writer) {
+// then reads our layers to their end. Each header passes the check's rules and sums on the way,
+// so a package that is damaged or does not fit gets the check's verdict. 0 at the end of the
+// archive; -1 after a failure of the reading (logged here) or of the writer (logged there).
+int ReadEntries(archive *reader, PackageStream &stream, archive_entry *entry, EntryWriter &writer,
+                const PackageExtractor::Budget &budget, CheckResult &verdict) {
     EntryRules rules;
     for (;;) {
         const std::string refusal = Refusal(rules, entry);
@@ -141,8 +150,11 @@ int ReadEntries(archive *reader, PackageStream &stream, archive_entry *entry, En
             LOX_LOG(ERROR, "extractor_debug", "extractor", "refusing package entry '%s': %s",
                     archive_entry_pathname(entry) ? archive_entry_pathname(entry) : "",
                     refusal.c_str());
+            Refuse(verdict, CheckResult::Damaged, EntryName(entry) + refusal);
             return -1;
         }
+        if (!AddToSums(entry, budget, verdict))
+            return -1;  // the caller tells the sizes
         PackagePiece header = PackagePiece::Header(entry);
         if (!header.entry) {
             LOX_LOG(ERROR, "extractor_debug", "extractor", "no memory to copy the entry '%s'",
@@ -150,14 +162,17 @@ int ReadEntries(archive *reader, PackageStream &stream, archive_entry *entry, En
             return -1;
         }
         if (!writer.Deliver(std::move(header)) ||
-            (HasData(entry) && !ReadData(reader, entry, writer)))
+            (HasData(entry) && !ReadData(reader, stream, entry, writer, verdict)))
             return -1;
+        const std::string last = EntryName(entry);
         const int status = archive_read_next_header(reader, &entry);
         if (status == ARCHIVE_EOF)
             break;
         if (status != ARCHIVE_OK) {
             LOX_LOG(ERROR, "extractor_debug", "extractor", "archive_read_next_header failed: '%s'",
                     ErrorText(reader));
+            Refuse(verdict, CheckResult::Damaged,
+                   "header after " + last + stream.ReadError(reader));
             return -1;
         }
     }
@@ -165,7 +180,21 @@ int ReadEntries(archive *reader, PackageStream &stream, archive_entry *entry, En
         return 0;
     LOX_LOG(ERROR, "extractor_debug", "extractor", "package is damaged after its last entry: %s",
             stream.Error().c_str());
+    Refuse(verdict, CheckResult::Damaged, stream.Error());
     return -1;
+}
+
+// A zip's names in its central directory, which the reader uses, held against its local
+// headers, before anything is written; false after logging a difference.
+bool ZipNamesAgree(archive *reader, const PackageStream &stream, int fd, CheckResult &verdict) {
+    if (!IsZip(reader) || !stream.Plain())
+        return true;
+    const std::string difference = ZipNameDifference(fd);
+    if (difference.empty())
+        return true;
+    LOX_LOG(ERROR, "extractor_debug", "extractor", "refusing the package: %s", difference.c_str());
+    Refuse(verdict, CheckResult::Damaged, difference);
+    return false;
 }
 
 // The package's descriptor: the caller's, or one opened here on the path and closed on return.
@@ -272,18 +301,19 @@ int Extractor::Extract() {
                 "Failed to calculate total file numbers, ret: %d", -1);
         return -1;
     }
-    // Without a known count the check runs beside from the start: whatever fails, its verdict
-    // says whether the package was to blame.
     EntryCount count;
     if (known_entries > 0)
         count.Know(known_entries);
-    else
-        count.CheckBeside(file.fd(), target.c_str(), budget, stall_ms);
     const int result = ExtractWith(file.fd(), count);
-    if (result != 0) {
-        count.Settle();
-        if (count.Refused())
-            totals.check = count.Result();
+    // The writer failed: without a check before, one now tells whether the package was to blame
+    // (a ".." the writer refused) or the disk.
+    if (result != 0 && known_entries <= 0 && totals.check.verdict == CheckResult::Fits) {
+        CheckChild check;
+        check.Start(file.fd(), target.c_str(), budget, stall_ms);
+        CheckResult verdict;
+        check.Wait(verdict);
+        if (verdict.verdict != CheckResult::Fits)
+            totals.check = verdict;
     }
     return result;
 }
@@ -315,6 +345,8 @@ int Extractor::ExtractWith(int fd, EntryCount &count) {
                 root.c_str());
         return -1;
     }
+    if (!ZipNamesAgree(handles.reader, stream, fd, totals.check))
+        return -1;
     // Inflating here and writing on the writer's thread keep both cores busy. The writer never
     // replaces the package itself, whatever name it has below the target.
     EntryWriter writer(root, count, totals);
@@ -322,19 +354,16 @@ int Extractor::ExtractWith(int fd, EntryCount &count) {
         return -1;
     bool read_whole = false;
     try {
-        read_whole = ReadEntries(handles.reader, stream, first, writer) == 0;
+        read_whole = ReadEntries(handles.reader, stream, first, writer, budget, totals.check) == 0;
     } catch (const std::bad_alloc &) {
         LOX_LOG(ERROR, "extractor_debug", "extractor", "no memory to read the package '%s'",
                 source.c_str());
     }
-    const int written = writer.Finish(read_whole && !count.Refused());
-    // Read whole and written, the package passed every rule of the check but its budget, which
-    // no longer matters: the check beside only takes CPU from here on. A zip's names in its
-    // central directory are held against its local headers by the check alone.
-    count.Settle(!(read_whole && written == 0 && !IsZip(handles.reader)));
+    const int written = writer.Finish(read_whole);
+    count.Settle();
     if (!read_whole && totals.error_number == 0)
         totals.error_number = archive_errno(handles.reader);
-    return written == 0 && !count.Refused() ? 0 : -1;
+    return written == 0 ? 0 : -1;
 }
 
 int Extractor::List() {

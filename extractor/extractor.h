@@ -21,15 +21,15 @@ public:
     void SetSource(const ustring &path);
     // The package as an open descriptor (not closed here); it takes the place of the path.
     void SetPackage(int fd);
-    // The count of a check that passed; without one, Extract checks beside the extraction.
+    // The count of a check that passed; without one, the bar shows the share of the package read.
     void SetKnownEntries(int entries);
     void SetBudget(const PackageExtractor::Budget &limits);
     // How long a check may go without reading a new header or data block.
     void SetStallLimit(int ms);
 
     // 0 when every entry was written below the target, -1 otherwise. This thread reads,
-    // inflates and sends the progress, a second one writes the entries, and without a known
-    // count a child process checks the package beside them.
+    // inflates, checks and sends the progress, a second one writes the entries. Should the
+    // writer fail without a check before, the package is checked then, to tell who failed.
     int Extract();
     // Checks the package in a child process (see CheckPackage); 0 when it fits, else -1.
     int Check(PackageExtractor::CheckResult &result);

@@ -5,10 +5,10 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <climits>
 #include <cstdio>
 #include <string>
 
+#include "extractor/check-sums.h"
 #include "extractor/entry-rules.h"
 #include "extractor/package-stream.h"
 #include "extractor/zip-names.h"
@@ -22,36 +22,6 @@ struct ReaderFree {
     void operator()(archive *reader) const { archive_read_free(reader); }
 };
 
-void Refuse(CheckResult &result, CheckResult::Verdict verdict, const std::string &why) {
-    result.verdict = verdict;
-    std::snprintf(result.reason, sizeof result.reason, "%s", why.c_str());
-}
-
-// libarchive's text, or ours when one of our layers failed below it.
-std::string ReadError(archive *reader, const PackageStream &stream) {
-    if (!stream.Error().empty())
-        return stream.Error();
-    const char *text = archive_error_string(reader);
-    return text ? text : "unreadable";
-}
-
-std::string EntryName(archive_entry *entry) {
-    const char *path = archive_entry_pathname(entry);
-    return std::string("entry '") + (path ? path : "") + "': ";
-}
-
-long long SaturatedAdd(long long sum, long long add) {
-    long long total;
-    return __builtin_add_overflow(sum, add, &total) ? LLONG_MAX : total;
-}
-
-// What the entry takes on disk: whole blocks, one for an entry without data.
-long long BlocksOf(archive_entry *entry, long long block_size) {
-    const long long size = archive_entry_size(entry);
-    const long long blocks = size > 0 ? size / block_size + (size % block_size != 0) : 1;
-    return blocks > LLONG_MAX / block_size ? LLONG_MAX : blocks * block_size;
-}
-
 // Reads the data of the current entry to its end; false after a failure.
 bool ReadData(archive *reader, const std::function<void()> &beat) {
     const void *block;
@@ -60,19 +30,6 @@ bool ReadData(archive *reader, const std::function<void()> &beat) {
     int status;
     while ((status = archive_read_data_block(reader, &block, &size, &offset)) == ARCHIVE_OK) beat();
     return status == ARCHIVE_EOF;
-}
-
-// Adds entry to the sums; false when they pass the budget.
-bool Sum(archive_entry *entry, const Budget &budget, CheckResult &result) {
-    result.entries = SaturatedAdd(result.entries, 1);
-    result.bytes = SaturatedAdd(result.bytes, BlocksOf(entry, budget.block_size));
-    if (!archive_entry_hardlink(entry))
-        result.inodes = SaturatedAdd(result.inodes, 1);
-    if (result.bytes > budget.bytes)
-        Refuse(result, CheckResult::NoSpace, EntryName(entry) + "beyond the free space");
-    else if (result.inodes > budget.inodes)
-        Refuse(result, CheckResult::NoInodes, EntryName(entry) + "beyond the free inodes");
-    return result.verdict == CheckResult::Fits;
 }
 
 // An entry whose size is known to be 0 has no data to read (as in the extraction).
@@ -91,16 +48,16 @@ void CheckEntries(archive *reader, PackageStream &stream, int fd, const Budget &
             break;
         if (status != ARCHIVE_OK)
             return Refuse(result, CheckResult::Damaged,
-                          "header after " + last + ": " + ReadError(reader, stream));
+                          "header after " + last + ": " + stream.ReadError(reader));
         beat();
         const std::string refusal = rules.Refusal(entry);
         if (!refusal.empty())
             return Refuse(result, CheckResult::Damaged, EntryName(entry) + refusal);
-        if (!Sum(entry, budget, result))
+        if (!AddToSums(entry, budget, result))
             return;
         if (HasData(entry) && !ReadData(reader, beat))
             return Refuse(result, CheckResult::Damaged,
-                          EntryName(entry) + ReadError(reader, stream));
+                          EntryName(entry) + stream.ReadError(reader));
         last = "'" + std::string(archive_entry_pathname(entry)) + "'";
     }
     if (result.entries == 0)
@@ -150,6 +107,6 @@ void CheckPackage(int fd, const char *target, const Budget &budget,
         return Refuse(result, CheckResult::Damaged, "no memory for a reader");
     PackageStream stream(fd);
     if (stream.Open(reader.get()) != 0)
-        return Refuse(result, CheckResult::Damaged, ReadError(reader.get(), stream));
+        return Refuse(result, CheckResult::Damaged, stream.ReadError(reader.get()));
     CheckEntries(reader.get(), stream, fd, budget, beat, result);
 }

@@ -34,7 +34,7 @@ public:
     };
 
     // What the last Extract wrote, and the system error number of its failure (0 if unknown);
-    // check holds the refusal of a check that ran beside it.
+    // check holds the verdict against the package: damaged, or beyond the budget.
     struct Totals {
         int entries = 0;
         long long bytes = 0;
@@ -48,9 +48,9 @@ public:
     virtual int Check(int fd, const char *target, const Budget &budget, int stall_ms,
                       CheckResult &result) = 0;
     // Unpacks the package on fd below target (made when missing) with per-entry progress.
-    // known_entries is the count of a check that passed; with 0 the check runs beside the
-    // extraction, within budget, and its refusal ends it. 0, or -1 after a failure (logged),
-    // with totals saying how far it came.
+    // known_entries is the count of a check that passed. The extraction verifies what the check
+    // does as it reads, within budget, so a first install needs no check before it. 0, or -1
+    // after a failure (logged), with totals saying how far it came.
     virtual int Extract(int fd, const char *target, int known_entries, const Budget &budget,
                         Totals &totals) = 0;
 

@@ -125,3 +125,10 @@ int PackageStream::Drain() {
 long long PackageStream::Consumed() const {
     return file_ ? file_->Offset() : 0;
 }
+
+std::string PackageStream::ReadError(archive *reader) const {
+    if (!error_.empty())
+        return error_;
+    const char *text = archive_error_string(reader);
+    return text ? text : "unreadable";
+}

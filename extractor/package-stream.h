@@ -31,6 +31,8 @@ public:
     long long Consumed() const;
     // Why the package could not be read, empty when libarchive itself refused it.
     const std::string &Error() const { return error_; }
+    // Error(), or else the reader's own text.
+    std::string ReadError(archive *reader) const;
 
 private:
     static la_ssize_t ReadBlock(archive *reader, void *self, const void **block);

@@ -102,7 +102,7 @@ int LinuxService::HandlePackageUpgrade() {
     package_budget = SpaceBudget(RegistryPath("user_brenthor_loxen_path"), problem_detail);
     int ret = 0;
     // With a client to protect the check comes before it is stopped: an update that cannot be
-    // unpacked, or cannot fit, must cost the user nothing. A first install checks beside.
+    // unpacked, or cannot fit, must cost the user nothing. A first install checks as it unpacks.
     if (PerUserBinPathExist())
         ret = CheckBeforeStop(*extractor, package);
     if (ret == 0)

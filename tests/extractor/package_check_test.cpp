@@ -85,8 +85,8 @@ protected:
     const std::string package = dir / "P";
 };
 
-// Every single-bit flip (or a stride of them) is refused by the check, or changes nothing that
-// is unpacked: none installs a damaged file.
+// Every single-bit flip (or a stride of them) is refused by the check and by an extraction
+// without one, or changes nothing that is unpacked: none installs a damaged file.
 TEST_F(PackageCheckTest, EveryFlippedBitIsRefusedOrUnpacksTheSameTree) {
     for (const Format &format : kFormats) {
         SCOPED_TRACE(format.name);
@@ -104,6 +104,8 @@ TEST_F(PackageCheckTest, EveryFlippedBitIsRefusedOrUnpacksTheSameTree) {
             const std::string to = dir / ("flip" + std::to_string(bit));
             if (Check(to).verdict != CheckResult::Fits) {
                 ++refused;
+                // A first install, unpacked with no check before, refuses it as well.
+                EXPECT_EQ(-1, For(to, 0).Extract()) << "bit " << bit;
                 continue;
             }
             EXPECT_EQ(0, Extract(to)) << "bit " << bit;
