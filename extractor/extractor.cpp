@@ -22,7 +22,7 @@
 #include "extractor/failure-log.h"
 #include "extractor/package-check.h"
 #include "extractor/package-stream.h"
-#include "extractor/zip-names.h"
+#include "extractor/zip-directory.h"
 
 namespace {
 
@@ -189,7 +189,7 @@ int ReadEntries(archive *reader, PackageStream &stream, archive_entry *entry, En
 bool ZipNamesAgree(archive *reader, const PackageStream &stream, int fd, CheckResult &verdict) {
     if (!IsZip(reader) || !stream.Plain())
         return true;
-    const std::string difference = ZipNameDifference(fd);
+    const std::string difference = ZipDirectoryFault(fd);
     if (difference.empty())
         return true;
     LOX_LOG(ERROR, "extractor_debug", "extractor", "refusing the package: %s", difference.c_str());

@@ -11,7 +11,7 @@
 #include "extractor/check-sums.h"
 #include "extractor/entry-rules.h"
 #include "extractor/package-stream.h"
-#include "extractor/zip-names.h"
+#include "extractor/zip-directory.h"
 
 namespace {
 
@@ -66,7 +66,7 @@ void CheckEntries(archive *reader, PackageStream &stream, int fd, const Budget &
         return Refuse(result, CheckResult::Damaged, stream.Error());
     if ((archive_format(reader) & ARCHIVE_FORMAT_BASE_MASK) == ARCHIVE_FORMAT_ZIP &&
         stream.Plain()) {
-        const std::string difference = ZipNameDifference(fd);
+        const std::string difference = ZipDirectoryFault(fd);
         if (!difference.empty())
             Refuse(result, CheckResult::Damaged, difference);
     }

@@ -74,7 +74,10 @@ protected:
         std::string data(1800, ' ');
         for (char &byte : data) byte = static_cast<char>('a' + random() % 20);
         ArchiveBuilder builder(format.compress ? ArchiveKind::Tar : ArchiveKind::Zip);
-        builder.AddDir("lib").AddFile("lib/data", data).AddFile("run", "#!/bin/sh\n", 0755);
+        builder.AddDir("lib")
+            .AddFile("lib/data", data)
+            .AddFile("run", "#!/bin/sh\n", 0755)
+            .AddSymlink("link", "lib/data");
         builder.WriteTo(format.compress ? dir / "T" : package);
         if (format.compress) {
             ASSERT_EQ(0, loxtest::RunShell("cd " + dir.path() + " && " + format.compress));
