@@ -1,6 +1,7 @@
 #include "service/linux/linux-service.h"
 
 #include <fcntl.h>
+#include <signal.h>
 #include <spawn.h>
 #include <sys/statvfs.h>
 #include <sys/wait.h>
@@ -29,6 +30,17 @@ void ReportNoClient(const char *why) {
     LOX_LOG(ERROR, "service_debug", "linux/linux-service", "not starting the client: %s", why);
 }
 
+// The client must not inherit what this process ignores or blocks (the toolkit and the
+// threads change both): every signal back to its default, none blocked.
+void ResetSignals(posix_spawnattr_t &attributes) {
+    sigset_t all, none;
+    ::sigfillset(&all);
+    ::sigemptyset(&none);
+    ::posix_spawnattr_setsigdefault(&attributes, &all);
+    ::posix_spawnattr_setsigmask(&attributes, &none);
+    ::posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGDEF | POSIX_SPAWN_SETSIGMASK);
+}
+
 // Runs `script start` with the launcher's environment and output, and no input. The exit
 // status; -1 when it was killed; -2 when it could not be started, with the system's reason in
 // start_error.
@@ -36,9 +48,13 @@ int RunStartScript(const ustring &script, int &start_error) {
     posix_spawn_file_actions_t actions;
     ::posix_spawn_file_actions_init(&actions);
     ::posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
+    posix_spawnattr_t attributes;
+    ::posix_spawnattr_init(&attributes);
+    ResetSignals(attributes);
     char *const argv[] = {const_cast<char *>(script.c_str()), const_cast<char *>("start"), nullptr};
     pid_t pid = 0;
-    start_error = ::posix_spawn(&pid, script.c_str(), &actions, nullptr, argv, environ);
+    start_error = ::posix_spawn(&pid, script.c_str(), &actions, &attributes, argv, environ);
+    ::posix_spawnattr_destroy(&attributes);
     ::posix_spawn_file_actions_destroy(&actions);
     if (start_error != 0)
         return -2;

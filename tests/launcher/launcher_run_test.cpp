@@ -56,6 +56,20 @@ TEST_F(LauncherRunTest, UpToDateRunLeavesTheCopyAndRunsTheStartScript) {
     EXPECT_EQ(ReadFile(fake().start_log()), "start\n");
 }
 
+// The start script and the client it starts get standard input, output and error only, after
+// an install as after an up-to-date run.
+TEST_F(LauncherRunTest, StartScriptInheritsOnlyTheStandardDescriptors) {
+    const std::string script = fake().base() + "/list-fds";
+    WriteFile(script, "#!/bin/sh\nls /proc/self/fd >> \"$HOME/fds\"\n");
+    box.MakePackage("121", {"--start-stop", script});
+    for (const char *run : {"install", "up to date"}) {
+        std::filesystem::remove(fake().home() + "/fds");
+        EXPECT_EQ(box.Run().status, 0) << run;
+        // 3 is the listing's own open directory, the lowest free number.
+        EXPECT_EQ(ReadFile(fake().home() + "/fds"), "0\n1\n2\n3\n") << run;
+    }
+}
+
 // The extractor module, the unpacking library and the ones it needs cost their loading time:
 // only a run that unpacks loads them.
 TEST_F(LauncherRunTest, OnlyARunThatUnpacksLoadsTheArchiveLibrary) {
