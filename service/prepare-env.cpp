@@ -19,13 +19,8 @@
 #include "service/replace-journal.h"
 #include "service/space-check.h"
 #include "service/version-file.h"
-#include "texts/notify_adapter.h"
-#include "texts/strtable.h"
 
 namespace {
-
-constexpr int kLabelTextId = 1052;
-constexpr int kAppNameTextId = 203;
 
 // A power cut after the backups are gone must not find the new files still in the cache.
 int FlushFileSystem(const ustring &dir) {
@@ -267,8 +262,6 @@ int Service::ExtractPackage() {
                 package.c_str(), std::strerror(extract_error));
         return -1;
     }
-    Notify_Adapter::GetInstance()->UpdateDialogText(
-        StrTable::LoadStr(kLabelTextId).arg(StrTable::LoadStr(kAppNameTextId)));
     PackageExtractor::Totals totals;
     const auto start = std::chrono::steady_clock::now();
     const int ret = extractor->Extract(fd, target.c_str(), package_entries, package_budget, totals);
