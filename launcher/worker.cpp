@@ -59,7 +59,9 @@ void Worker::HandleServicce() {
         emit sigShowMsg();
         outcome.upgrade_status = service->HandlePackageUpgrade();
         emit sigUpgradeEnded();
-        if (outcome.upgrade_status != 0) {
+        if (outcome.upgrade_status != 0 && outcome.first_install) {
+            LOX_LOG(ERROR, "launcher_debug", "launcher", "Failed to install package");
+        } else if (outcome.upgrade_status != 0) {
             LOX_LOG(ERROR, "launcher_debug", "launcher", "Failed to upgrade package");
         } else {
             // The bar stays short of 100 until the dialog closes: the client is not up yet.

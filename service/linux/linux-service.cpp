@@ -108,9 +108,8 @@ int LinuxService::HandlePackageUpgrade() {
     const PackageFd fd(package);
     if (fd.get() < 0) {
         extract_error = errno;
-        LOX_LOG(ERROR, "service_debug", "linux/linux-service",
-                "cannot open package '%s': %s; leaving the client and its copy as they are",
-                package.c_str(), std::strerror(extract_error));
+        LOX_LOG(ERROR, "service_debug", "linux/linux-service", "cannot open package '%s': %s; %s",
+                package.c_str(), std::strerror(extract_error), NothingChanged());
         return ReplacementFailed(extract_error);
     }
     package_fd = fd.get();
@@ -132,8 +131,8 @@ int LinuxService::CheckBeforeStop(PackageExtractor &extractor, const ustring &pa
     const auto start = std::chrono::steady_clock::now();
     if (extractor.Check(package_fd, app_path.c_str(), package_budget, kPackageStallMs, result) !=
         0) {
-        install_problem = client_problem = CheckProblem(
-            result, package, "leaving the client and its copy as they are", problem_detail);
+        install_problem = client_problem =
+            CheckProblem(result, package, NothingChanged(), problem_detail);
         return -1;
     }
     const std::chrono::duration<double> took = std::chrono::steady_clock::now() - start;
@@ -161,6 +160,11 @@ int LinuxService::ReplacementFailed(int error_number) {
     if (install_problem == ClientProblem::CannotWrite)
         problem_detail.folder = ExistingFolderOf(FSParentPath(app_path)).c_str();
     return -1;
+}
+
+const char *LinuxService::NothingChanged() {
+    return PerUserBinPathExist() ? "leaving the client and its copy as they are"
+                                 : "installing nothing";
 }
 
 int LinuxService::PostUpgrade() {

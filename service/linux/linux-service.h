@@ -27,6 +27,8 @@ private:
     // Checks the package before the running client is stopped, then stops it; -1 (the problem
     // recorded and logged) when the package is refused.
     int CheckBeforeStop(PackageExtractor &extractor, const ustring &package);
+    // What stays as it was when the package is refused before anything changed, for the log.
+    const char *NothingChanged();
     // Records why the new copy was not put in place; always -1.
     int ReplacementFailed(int error_number);
 };

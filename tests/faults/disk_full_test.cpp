@@ -78,11 +78,11 @@ protected:
     // verdict, written once the partial tree is gone, is in the file.
     // The check tells the want of space (or inodes) once, whether it ran before or beside.
     static void ExpectReported(const CapturedRun &run, const std::string &log,
-                               const std::string &cleanup) {
+                               const std::string &cleanup, const std::string &failed) {
         const std::string said = log + run.err;
         EXPECT_EQ(CountOf(said, " for the new copy in '"), 1) << said;
         EXPECT_EQ(CountOf(said, cleanup), 1) << said;
-        EXPECT_EQ(CountOf(log, "): Failed to upgrade package\n"), 1) << log;
+        EXPECT_EQ(CountOf(log, "): Failed to " + failed + " package\n"), 1) << log;
         std::istringstream lines(log);
         for (std::string line; std::getline(lines, line);)
             EXPECT_TRUE(line.rfind("20", 0) == 0 && line.find(") [") != std::string::npos)
@@ -124,7 +124,7 @@ TEST_P(DiskFullUpgradeTest, OldInstallationSurvivesIntactAndStarts) {
               (std::set<std::string>{"BrenthorLoxen.app", "launcher.lock", "log"}));
     EXPECT_EQ(Outside(), outside);
     ExpectReported(run, box.Log().substr(log_before),
-                   "; leaving the client and its copy as they are\n");
+                   "; leaving the client and its copy as they are\n", "upgrade");
     EXPECT_NE(run.err.find("the current version keeps running.\nThere is not enough disk space.\n"),
               std::string::npos)
         << run.err;
@@ -148,7 +148,9 @@ TEST_F(DiskFullTest, FirstInstallationThatDoesNotFitLeavesNoPartialTree) {
     EXPECT_EQ(box.ClientPids(), std::vector<pid_t>{});
     EXPECT_EQ(Outside(), outside);
     ExpectReported(run, box.Log(),
-                   "): Failed to extract package, and no old installation to rollback\n");
+                   "): Failed to extract package, and no old installation to rollback\n",
+                   "install");
+    EXPECT_EQ(CountOf(run.err + box.Log(), "leaving the client"), 0);
     EXPECT_NE(run.err.find("could not be installed.\nThere is not enough disk space.\n"),
               std::string::npos)
         << run.err;

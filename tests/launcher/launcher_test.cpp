@@ -246,6 +246,7 @@ TEST_F(LauncherTest, UpToDateRunSkipsUpgradeAndNeverShowsDialog) {
 TEST_F(LauncherTest, FailedUpgradeKeepsLastLabelLogsAndStillStartsClient) {
     TempDir logs;
     LogEverythingTo(logs / "launcher.log");
+    fake.InstallClient("120");  // an upgrade; a failed first install says so
     service->need_upgrade = true;
     service->upgrade_status = -1;
     service->during_upgrade = [] {
