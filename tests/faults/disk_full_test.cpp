@@ -3,6 +3,7 @@
 // half way (a copy whose bytes do not fit never starts, see the desktop notice test). The old
 // installation must come through intact and start; with no old installation no partial tree
 // may stay. Needs root to mount a size-limited tmpfs on the per-user tree.
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/mount.h>
 #include <unistd.h>
@@ -154,6 +155,32 @@ TEST_F(DiskFullTest, FirstInstallationThatDoesNotFitLeavesNoPartialTree) {
     EXPECT_NE(run.err.find("could not be installed.\nThere is not enough disk space.\n"),
               std::string::npos)
         << run.err;
+}
+
+// Every inode taken but those of the log and the lock: the update's first new file, its record,
+// fails with ENOSPC, and the clean-up that follows must not turn that into a write refusal.
+TEST_F(DiskFullTest, InodesRunningOutDuringTheUpdateAreToldAsWantOfSpace) {
+    MakePackage(kNewBuild, 0);
+    MakeDirs(fake().user_path() + "/log");
+    WriteFile(fake().user_path() + "/log/launcher.log", "");
+    WriteFile(fake().user_path() + "/launcher.lock", "");
+    for (int n = 0;; ++n) {
+        const std::string fill = fake().user_path() + "/fill-" + std::to_string(n);
+        const int fd = ::open(fill.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0600);
+        if (fd < 0) {
+            ASSERT_EQ(errno, ENOSPC) << fill;
+            break;
+        }
+        ::close(fd);
+    }
+
+    const CapturedRun run = RunLauncher();
+
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_NE(run.err.find("could not be installed.\nThere is not enough disk space.\n"),
+              std::string::npos)
+        << run.err;
+    EXPECT_EQ(run.err.find("cannot be written to"), std::string::npos) << run.err;
 }
 
 }  // namespace
