@@ -35,7 +35,7 @@ Config::~Config() = default;
 int Config::read(const std::string &path) {
     if (path.empty())
         return -1;
-    FILE *file = std::fopen(path.c_str(), "r");
+    FILE *file = std::fopen(path.c_str(), "re");
     if (file == nullptr)
         return -1;
     FileCloser closer(file);

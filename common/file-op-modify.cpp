@@ -296,9 +296,9 @@ int FSRename(const ustring &source, const ustring &destination, bool flag) {
 int FSMktemp(const ustring &directory, ustring &created_path) {
     char name[kTempTemplateSize];
     std::snprintf(name, sizeof name, "%s/XXXXXX", directory.c_str());
-    // mkstemp may leave its last try in name; the message shows the template.
+    // mkostemp may leave its last try in name; the message shows the template.
     const std::string pattern = name;
-    const int fd = ::mkstemp(name);
+    const int fd = ::mkostemp(name, O_CLOEXEC);
     if (fd < 0) {
         file_op::ErrnoKeeper keep;
         LOX_LOG(ERROR, "file_op_debug", "file-op", "mkstemp(%s): %s", pattern.c_str(),

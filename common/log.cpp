@@ -61,7 +61,7 @@ bool PathLeftStream(const std::string &path, FILE *stream) {
 // Writes on in the file that now has the log's name; its size is what it holds already.
 int FollowRotatedLog() {
     CloseOwnStream(Logger::log_fp);
-    Logger::log_fp = std::fopen(Logger::log_path.c_str(), "a");
+    Logger::log_fp = std::fopen(Logger::log_path.c_str(), "ae");
     *Logger::log_size = Logger::log_fp != nullptr ? Logger::GetFileSize(Logger::log_path) : 0;
     return Logger::log_fp != nullptr ? 0 : -1;
 }
@@ -149,7 +149,7 @@ int Logger::Initialize(const InitConfig &init) {
 
     if (log_path.empty())
         return -1;
-    FILE *stream = std::fopen(log_path.c_str(), "a");
+    FILE *stream = std::fopen(log_path.c_str(), "ae");
     if (stream == nullptr)
         return -1;
     CloseOwnStream(log_fp);
@@ -372,7 +372,7 @@ int Logger::Rotate() {
     // A live file that another process moved or deleted meanwhile cannot be renamed; the
     // path is opened anew all the same, so that logging goes on.
     const bool moved = std::rename(log_path.c_str(), RotatedName(log_path, 0).c_str()) == 0;
-    log_fp = std::fopen(log_path.c_str(), "a");
+    log_fp = std::fopen(log_path.c_str(), "ae");
     if (!moved || log_fp == nullptr)
         return -1;
     if (log_rotated_count_shared != nullptr)
@@ -388,7 +388,7 @@ void Logger::ReloadLogFile() {
         log_rotated_count_private == *log_rotated_count_shared)
         return;
     CloseOwnStream(log_fp);
-    log_fp = std::fopen(log_path.c_str(), "a");
+    log_fp = std::fopen(log_path.c_str(), "ae");
     if (log_fp == nullptr)
         return;
     if (log_size != nullptr)

@@ -65,7 +65,7 @@ void TmpNameGen::get_key(unsigned char *buffer, unsigned long size) {
 }
 
 void TmpNameGen::get_key_from(const char *device, unsigned char *buffer, unsigned long size) {
-    FILE *random = std::fopen(device, "rb");
+    FILE *random = std::fopen(device, "rbe");
     if (random != nullptr) {
         const size_t got = std::fread(buffer, 1, size, random);
         std::fclose(random);

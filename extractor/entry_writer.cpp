@@ -227,8 +227,22 @@ bool EntryWriter::Failed(const char *step) {
     return false;
 }
 
+// Directory modes and times are set on closing: a failure there leaves the copy unfinished.
 void EntryWriter::Close() {
-    if (writer_)
-        archive_write_free(writer_);
+    if (!writer_)
+        return;
+    const bool closed = archive_write_close(writer_) == ARCHIVE_OK;
+    if (!closed && !failed_) {
+        LOX_LOG(ERROR, "extractor_debug", "extractor", "failed to finish writing below '%s': %s",
+                root_.c_str(), ErrorText(writer_));
+        totals_.error_number = archive_errno(writer_);
+        failed_ = true;
+    }
+    const bool freed = archive_write_free(writer_) == ARCHIVE_OK;
     writer_ = nullptr;
+    if (!freed && !failed_) {
+        LOX_LOG(ERROR, "extractor_debug", "extractor", "failed to release the writer of '%s'",
+                root_.c_str());
+        failed_ = true;
+    }
 }

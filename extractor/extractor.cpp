@@ -23,8 +23,13 @@
 #include "extractor/package-check.h"
 #include "extractor/package-stream.h"
 #include "extractor/zip-directory.h"
+#include "texts/notify_adapter.h"
+#include "texts/strtable.h"
 
 namespace {
+
+constexpr int kLabelText = 1052;
+constexpr int kAppNameText = 203;
 
 // Large reads: the package is read start to end, by two readers at once.
 constexpr size_t kReadBlockSize = 64 << 10;
@@ -293,6 +298,8 @@ int Extractor::Extract() {
     }
     LOX_LOG(DEBUG, "extractor_debug", "extractor", "decompress from '%s' to '%s'", source.c_str(),
             target.c_str());
+    Notify_Adapter::GetInstance()->UpdateDialogText(
+        StrTable::LoadStr(kLabelText).arg(StrTable::LoadStr(kAppNameText)));
     const PackageFile file(package_fd, source);
     if (file.fd() < 0) {
         LOX_LOG(ERROR, "extractor_debug", "extractor", "archive_read_open_filename failed: '%s'",

@@ -19,11 +19,11 @@ namespace {
 class ScriptedService : public LinuxService {
 public:
     explicit ScriptedService(bool succeed) : succeed_(succeed) {}
-    int ExtractPackage() override {
+    RunProblem ExtractPackage() override {
         if (FSMKDir(app_path, true) != 0)
-            return -1;
+            return ProblemOf(ClientProblem::CannotWrite);
         loxtest::WriteFile(std::string(app_path.c_str()) + "/stamp", "new");
-        return succeed_ ? 0 : -1;
+        return succeed_ ? RunProblem() : ProblemOf(ClientProblem::DamagedPackage);
     }
 
 private:
@@ -75,7 +75,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
 
     const bool succeed = layout & 8;
     ScriptedService service(succeed);
-    const int result = service.PrepareUserEnv();
+    const int result = service.PrepareUserEnv().failed() ? -1 : 0;
     service.FinishReplacement();
     const std::string stamp =
         loxtest::PathExists(app + "/stamp") ? loxtest::ReadFile(app + "/stamp") : "";

@@ -156,8 +156,9 @@ QString initializeLanguage(QApplication &app) {
 }  // namespace
 
 int main(int argc, char **argv) {
-    if (AnswerHelpOrVersion(argc, argv))
-        return 0;
+    const int answered = AnswerCommandLine(argc, argv);
+    if (answered >= 0)
+        return answered;
     initialize_resources(argv[0]);
     ToolkitMessages::Hold();
     const DisplayPlatform platform;

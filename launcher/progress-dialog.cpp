@@ -56,8 +56,11 @@ void ProcessingProgressDialog::closeEvent(QCloseEvent *event) {
 }
 
 void ProcessingProgressDialog::showEvent(QShowEvent *event) {
-    LOX_LOG(INFO, "launcher_debug", "launcher",
-            "progress dialog shown on the '%s' display platform",
-            QGuiApplication::platformName().toUtf8().constData());
+    // The window system repeats the event when the window comes back (restored, raised by a
+    // second launcher): only the launcher's own show is news.
+    if (!event->spontaneous())
+        LOX_LOG(INFO, "launcher_debug", "launcher",
+                "progress dialog shown on the '%s' display platform",
+                QGuiApplication::platformName().toUtf8().constData());
     QProgressDialog::showEvent(event);
 }

@@ -43,12 +43,12 @@ QString Size(long long bytes) {
     return QLocale().formattedDataSize(bytes, 1, QLocale::DataSizeSIFormat);
 }
 
-QString FolderName(const ProblemDetail &detail) {
-    return QFile::decodeName(detail.folder.c_str());
+QString FolderName(const RunProblem &problem) {
+    return QFile::decodeName(problem.folder.c_str());
 }
 
-QString ReasonText(ClientProblem problem, const ProblemDetail &detail) {
-    switch (problem) {
+QString ReasonText(const RunProblem &detail) {
+    switch (detail.kind) {
         case ClientProblem::NoDiskSpace:
             if (detail.needed <= 0)
                 return StrTable::LoadStr(kDiskFullText);
@@ -69,8 +69,8 @@ QString ReasonText(ClientProblem problem, const ProblemDetail &detail) {
     }
     if (detail.noexec)
         return Filled(kNoExecText, FolderName(detail));
-    if (detail.start_error != 0)
-        return Filled(kStartErrorText, QString::fromLocal8Bit(std::strerror(detail.start_error)));
+    if (detail.error_number != 0)
+        return Filled(kStartErrorText, QString::fromLocal8Bit(std::strerror(detail.error_number)));
     return StrTable::LoadStr(kNotRunnableText);
 }
 
@@ -83,7 +83,7 @@ bool IsInstallProblem(ClientProblem problem) {
 const char *OutcomeWord(const RunOutcome &outcome) {
     if (!outcome.upgrade_needed)
         return "up to date";
-    if (outcome.upgrade_status != 0)
+    if (outcome.install.failed())
         return outcome.first_install ? "installation failed" : "replacement failed";
     return outcome.first_install ? "installed" : "per-user copy replaced";
 }
@@ -94,24 +94,30 @@ QString LogPath() {
 
 }  // namespace
 
+RunProblem WhyNoClient(const RunOutcome &outcome) {
+    if (!outcome.start.failed() || outcome.start.kind == ClientProblem::UnfinishedReplacement)
+        return outcome.start;
+    return outcome.install.failed() ? outcome.install : outcome.start;
+}
+
 RunNotice NoticeFor(const RunOutcome &outcome, const QString &log_path, bool log_written) {
     RunNotice notice;
-    ClientProblem reason = outcome.problem;
-    if (reason != ClientProblem::None) {
-        const int summary = IsInstallProblem(reason) ? kNotInstalledText : kNotStartedText;
+    RunProblem reason = WhyNoClient(outcome);
+    if (reason.failed()) {
+        const int summary = IsInstallProblem(reason.kind) ? kNotInstalledText : kNotStartedText;
         notice.summary = Filled(summary, AppName());
     } else {
-        reason = outcome.install_problem;
+        reason = outcome.install;
         notice.summary = Filled(kUpdateFailedText, AppName());
     }
     notice.body =
-        ReasonText(reason, outcome.detail) + '\n' + Filled(kStartAgainText, AppName()) + '\n' +
+        ReasonText(reason) + '\n' + Filled(kStartAgainText, AppName()) + '\n' +
         (log_written ? Filled(kDetailsText, log_path) : StrTable::LoadStr(kDetailsOnStderrText));
     return notice;
 }
 
 void ReportRunOutcome(const RunOutcome &outcome) {
-    if (outcome.problem == ClientProblem::None && outcome.install_problem == ClientProblem::None)
+    if (!outcome.start.failed() && !outcome.install.failed())
         return;
     const QString log_path = LogPath();
     const bool log_written = ::access(QFile::encodeName(log_path).constData(), W_OK) == 0;
@@ -120,5 +126,5 @@ void ReportRunOutcome(const RunOutcome &outcome) {
 }
 
 void LogRunOutcome(const RunOutcome &outcome) {
-    LogRunEnd(OutcomeWord(outcome), outcome.problem);
+    LogRunEnd(OutcomeWord(outcome), WhyNoClient(outcome).kind);
 }

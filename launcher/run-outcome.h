@@ -8,11 +8,13 @@
 struct RunOutcome {
     bool upgrade_needed = false;
     bool first_install = false;  // no client executable was in place before the run
-    int upgrade_status = 0;
-    ClientProblem problem = ClientProblem::None;          // why no client runs
-    ClientProblem install_problem = ClientProblem::None;  // why the new copy is not in place
-    ProblemDetail detail;
+    RunProblem install;  // why the new copy is not in place; None when it is or none was due
+    RunProblem start;    // why no client was started; None when one was
 };
+
+// Why the run leaves no client running, None when one runs: a replacement left unfinished, else
+// the failed installation behind a missing client, else what the start itself met.
+RunProblem WhyNoClient(const RunOutcome &outcome);
 
 // What the user is told when a run leaves no working client or no new copy.
 struct RunNotice {

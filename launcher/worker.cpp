@@ -57,9 +57,11 @@ void Worker::HandleServicce() {
         outcome.first_install =
             !QFile::exists(UIPathManager::getInstance()->getPath("user_brenthor_loxen_ui_path"));
         emit sigShowMsg();
-        outcome.upgrade_status = service->HandlePackageUpgrade();
+        outcome.install = service->HandlePackageUpgrade();
         emit sigUpgradeEnded();
-        if (outcome.upgrade_status != 0) {
+        if (outcome.install.failed() && outcome.first_install) {
+            LOX_LOG(ERROR, "launcher_debug", "launcher", "Failed to install package");
+        } else if (outcome.install.failed()) {
             LOX_LOG(ERROR, "launcher_debug", "launcher", "Failed to upgrade package");
         } else {
             // The bar stays short of 100 until the dialog closes: the client is not up yet.
@@ -70,14 +72,11 @@ void Worker::HandleServicce() {
         LOX_LOG(DEBUG, "launcher_debug", "launcher", "no need to upgrade");
     }
     service->RemoveAgedFolders();
-    service->PostUpgrade();
+    outcome.start = service->PostUpgrade();
     emit sigStartScriptDone();
     // The old copy goes only now, so the client is not kept waiting for it.
     service->FinishReplacement();
     LOX_LOG(DEBUG, "launcher_debug", "launcher", "done");
-    outcome.problem = service->GetClientProblem();
-    outcome.install_problem = service->GetInstallProblem();
-    outcome.detail = service->GetProblemDetail();
     ReportRunOutcome(outcome);
     emit sigServiceDone();
 }

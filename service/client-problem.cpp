@@ -2,7 +2,9 @@
 
 #include <cerrno>
 
-ClientProblem InstallProblem(int error_number, bool extracting) {
+namespace {
+
+ClientProblem KindOf(int error_number, bool extracting) {
     switch (error_number) {
         case ENOSPC:
         case EDQUOT:
@@ -14,6 +16,22 @@ ClientProblem InstallProblem(int error_number, bool extracting) {
         default:
             return extracting ? ClientProblem::DamagedPackage : ClientProblem::CannotWrite;
     }
+}
+
+}  // namespace
+
+RunProblem ProblemOf(ClientProblem kind) {
+    RunProblem problem;
+    problem.kind = kind;
+    return problem;
+}
+
+RunProblem InstallProblem(int error_number, bool extracting, const std::string &folder) {
+    RunProblem problem = ProblemOf(KindOf(error_number, extracting));
+    problem.error_number = error_number;
+    if (problem.kind == ClientProblem::CannotWrite)
+        problem.folder = folder;
+    return problem;
 }
 
 const char *ClientProblemText(ClientProblem problem) {

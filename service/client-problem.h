@@ -2,7 +2,7 @@
 
 #include <string>
 
-// Why a run ends without a working per-user client; None when the client was started.
+// What went wrong in a run; None when the step it describes succeeded.
 enum class ClientProblem {
     None,
     NoDiskSpace,             // the installation failed for want of space
@@ -13,18 +13,27 @@ enum class ClientProblem {
     ClientNotRunnable,       // no client executable, or its start script failed
 };
 
-// What the user needs to act on a problem; empty or 0 where it does not apply.
-struct ProblemDetail {
-    std::string folder;  // the folder short of space, not writable, or not allowed to run programs
+// How a step of the run went wrong, as the step that failed returns it: the kind, the system
+// error number saved right at the failing call, the folder concerned and, for space, the figures.
+// Empty or 0 where it does not apply.
+struct RunProblem {
+    ClientProblem kind = ClientProblem::None;
+    int error_number = 0;
+    std::string folder;       // short of space, not writable, or not allowed to run programs
     long long needed = 0;     // bytes the new copy needs there; 0 when not measured
     long long available = 0;  // bytes free there
-    int start_error = 0;      // system error number of a start script that could not be started
     bool noexec = false;      // folder's file system is mounted noexec
+
+    bool failed() const { return kind != ClientProblem::None; }
 };
 
-// The problem behind a failed installation, from the system error number of the step that
-// failed; extracting tells whether that step was reading the package.
-ClientProblem InstallProblem(int error_number, bool extracting);
+// A problem of this kind alone.
+RunProblem ProblemOf(ClientProblem kind);
+
+// The problem behind a failed installation step, from the system error number saved at the
+// failing call; extracting tells whether that step was reading the package. folder is named
+// when it is the folder that refused the new files.
+RunProblem InstallProblem(int error_number, bool extracting, const std::string &folder);
 
 // A few words for the log.
 const char *ClientProblemText(ClientProblem problem);

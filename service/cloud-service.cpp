@@ -15,14 +15,6 @@ void Service::SetTimeout(int timeout) {
     this->timeout = timeout;
 }
 
-ClientProblem Service::GetClientProblem() const {
-    return client_problem;
-}
-
-ClientProblem Service::GetInstallProblem() const {
-    return install_problem;
-}
-
 QString Service::GetUserInstallPath() {
     return QDir::homePath();
 }

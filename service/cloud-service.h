@@ -5,6 +5,7 @@
 #include "common/ustring.h"
 #include "extractor/package-extractor.h"
 #include "service/client-problem.h"
+#include "service/space-check.h"
 
 // The upgrade service: decides whether the per-user installation must be replaced and
 // replaces it. The worker holds one implementation and calls it on its own thread.
@@ -26,31 +27,27 @@ public:
     // Stops a running per-user client so that its files can be replaced. Best effort.
     virtual void StopService() = 0;
     virtual void SetTimeout(int timeout);
-    // 0 when the per-user installation is ready; called only after IsNeedUpgrade said true.
-    virtual int HandlePackageUpgrade() = 0;
-    // End of every run: starts the per-user client.
-    virtual int PostUpgrade() = 0;
+    // Why the per-user installation is not ready, None when it is; called only after
+    // IsNeedUpgrade said true.
+    virtual RunProblem HandlePackageUpgrade() = 0;
+    // End of every run: starts the per-user client. Why none was started, None when one was.
+    virtual RunProblem PostUpgrade() = 0;
     // Start of every run: loads both version records.
     virtual void PreUpgrade() = 0;
     virtual bool IsNeedUpgrade() = 0;
-    // Unpacks the packaged client into the application directory; 0 or -1.
-    virtual int ExtractPackage();
+    // Unpacks the packaged client into the application directory; why it failed, or None.
+    virtual RunProblem ExtractPackage();
     virtual void LoadSourceVersion();
     virtual void LoadTargetVersion();
-    // Backs up the application directory, extracts, rolls back on failure; 0 or -1. On
-    // success the new copy is recorded as complete and the backups wait for FinishReplacement.
-    virtual int PrepareUserEnv();
+    // Finishes an interrupted replacement, then backs up the application directory, extracts,
+    // rolls back on failure; why it failed, or None. On success the new copy is recorded as
+    // complete and the backups wait for FinishReplacement.
+    virtual RunProblem PrepareUserEnv();
     // Removes the backups of a replacement whose new copy is complete, once the client has
     // started from it; a run killed meanwhile leaves this to the next run.
     virtual void FinishReplacement();
     // Moves the legacy data folder into the current per-user root.
     virtual void MigrateService();
-    // After PostUpgrade: why no per-user client was started, None when one was.
-    virtual ClientProblem GetClientProblem() const;
-    // After HandlePackageUpgrade: why the new copy was not put in place, None when it was.
-    virtual ClientProblem GetInstallProblem() const;
-    // The folder and figures behind the install or client problem.
-    const ProblemDetail &GetProblemDetail() const { return problem_detail; }
 
     // The user's home directory, base of every per-user path.
     static QString GetUserInstallPath();
@@ -74,21 +71,22 @@ protected:
     void TidyReplacementRecord();
     // Finishes a replacement that an earlier run left half done, so that the installation in
     // place is whole (or absent, after a first install). 1 when the copy put back is newer than
-    // the package and stays, -1 when it could not be finished, else 0: the replacement goes on.
-    int RecoverInterruptedReplacement();
-    // The extractor module of the installed tree, loaded on first use; nullptr (and
-    // extractor_missing set) when it or a library it needs cannot be loaded.
+    // the package and stays, -1 when it could not be finished (problem says why), else 0: the
+    // replacement goes on.
+    int RecoverInterruptedReplacement(RunProblem &problem);
+    // PrepareUserEnv after the recovery.
+    RunProblem ReplaceAppDir();
+    // The extractor module of the installed tree, loaded once per service (a run has one);
+    // nullptr when it or a library it needs cannot be loaded.
     PackageExtractor *LoadExtractor();
+    // The problem of a step that failed with error_number; a folder that refused the new files
+    // is named.
+    RunProblem StepFailed(int error_number, bool extracting) const;
 
     int timeout;
     ustring app_path;
     VersionInfo target_version;
     VersionInfo source_version;
-    ClientProblem client_problem = ClientProblem::None;
-    ClientProblem install_problem = ClientProblem::None;
-    ProblemDetail problem_detail;
-    // Error number of a failed extraction (0 when unknown), -1 while none has failed.
-    int extract_error = -1;
     // The package opened once for the whole update: the check and the extraction read the same
     // file. -1 outside an update; the extraction then opens the package itself.
     int package_fd = -1;
@@ -96,9 +94,7 @@ protected:
     // checks the package beside.
     int package_entries = 0;
     PackageExtractor::Budget package_budget;
-    // Why a check beside the extraction refused the package, None when it did not.
-    ClientProblem check_problem = ClientProblem::None;
-    // The extractor module or a library it needs could not be loaded: the installation of
-    // this program is incomplete.
-    bool extractor_missing = false;
+    FreeSpace free_space;  // measured with the budget
+    PackageExtractor *extractor = nullptr;
+    bool extractor_loaded = false;  // tried once, whatever came of it
 };

@@ -11,8 +11,10 @@ public:
     PackageFd(const PackageFd &) = delete;
     PackageFd &operator=(const PackageFd &) = delete;
 
-    int get() const { return fd_; }  // -1 when it could not be opened (errno says why)
+    int get() const { return fd_; }       // -1 when it could not be opened
+    int error() const { return error_; }  // errno of the failed open, else 0
 
 private:
     int fd_ = -1;
+    int error_ = 0;
 };

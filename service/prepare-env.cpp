@@ -19,43 +19,47 @@
 #include "service/replace-journal.h"
 #include "service/space-check.h"
 #include "service/version-file.h"
-#include "texts/notify_adapter.h"
-#include "texts/strtable.h"
 
+// The steps below return 0, or the system error number saved right after the call that failed:
+// logging and clean-up in between may change errno.
 namespace {
 
-constexpr int kLabelTextId = 1052;
-constexpr int kAppNameTextId = 203;
+// errno of a call that failed; one that set none still failed.
+int SavedErrno() {
+    return errno != 0 ? errno : EIO;
+}
 
 // A power cut after the backups are gone must not find the new files still in the cache.
 int FlushFileSystem(const ustring &dir) {
     int fd = ::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     int ret = fd < 0 ? -1 : ::syncfs(fd);
-    int saved = errno;
+    const int error = ret != 0 ? SavedErrno() : 0;
     if (fd >= 0)
         ::close(fd);
-    if (ret != 0)
+    if (error != 0)
         LOX_LOG(ERROR, "service_debug", "cloud-service", "failed to flush '%s' to disk: %s",
-                dir.c_str(), std::strerror(saved));
-    return ret;
+                dir.c_str(), std::strerror(error));
+    return error;
 }
 
 // Puts the old installation back under the application name, over whatever is there. A
 // failure says what blocks it and where the intact old installation is, on every run.
 int RestoreBackup(const ustring &app, const ustring &backup) {
     if (FSRemoveOwnTree(app) != 0) {
+        const int error = SavedErrno();
         LOX_LOG(ERROR, "service_debug", "cloud-service",
                 "cannot restore the old installation: failed to remove '%s': %s; the old "
                 "installation is intact in '%s'",
-                app.c_str(), std::strerror(errno), backup.c_str());
-        return -1;
+                app.c_str(), std::strerror(error), backup.c_str());
+        return error;
     }
     if (FSRename(backup, app, false) != 0) {
+        const int error = SavedErrno();
         LOX_LOG(ERROR, "service_debug", "cloud-service",
                 "cannot restore the old installation: failed to move '%s' back to '%s': %s; the "
                 "old installation is intact in '%s'",
-                backup.c_str(), app.c_str(), std::strerror(errno), backup.c_str());
-        return -1;
+                backup.c_str(), app.c_str(), std::strerror(error), backup.c_str());
+        return error;
     }
     return 0;
 }
@@ -64,9 +68,10 @@ int RestoreBackup(const ustring &app, const ustring &backup) {
 int RemoveIncomplete(const ustring &app) {
     if (FSRemoveOwnTree(app) == 0)
         return 0;
+    const int error = SavedErrno();
     LOX_LOG(ERROR, "service_debug", "cloud-service",
-            "failed to remove incomplete installation '%s': %s", app.c_str(), std::strerror(errno));
-    return -1;
+            "failed to remove incomplete installation '%s': %s", app.c_str(), std::strerror(error));
+    return error;
 }
 
 // 0, or -1 when something of it stayed (logged with the reason).
@@ -88,7 +93,8 @@ void RemoveBackupNames(const ustring &app) {
 }
 
 // Leaves a complete installation (or none) under the application name after a run that
-// died in the middle of a replacement, and drops the journal.
+// died in the middle of a replacement, and drops the journal. -1 for a record that cannot be
+// read.
 int FinishInterruptedReplacement(const ustring &app, ReplaceJournal &journal) {
     if (!journal.Exists())
         return 0;
@@ -119,7 +125,9 @@ int FinishInterruptedReplacement(const ustring &app, ReplaceJournal &journal) {
             // Which name holds the whole copy is unknown: any move could cost it.
             return -1;
     }
-    return ret == 0 ? journal.Remove() : -1;
+    if (ret != 0)
+        return ret;
+    return journal.Remove() == 0 ? 0 : SavedErrno();
 }
 
 // A user moves the per-user root to another disk by leaving a link in its place; a link to a
@@ -128,13 +136,13 @@ int FinishInterruptedReplacement(const ustring &app, ReplaceJournal &journal) {
 int PrepareUserRoot(const ustring &root) {
     struct stat st;
     if (::lstat(root.c_str(), &st) != 0 || !S_ISLNK(st.st_mode))
-        return FSMKDir(root, true);
+        return FSMKDir(root, true) == 0 ? 0 : SavedErrno();
     if (::stat(root.c_str(), &st) == 0 && S_ISDIR(st.st_mode) && st.st_uid == ::geteuid())
         return 0;
     LOX_LOG(ERROR, "service_debug", "cloud-service",
             "per-user folder '%s' is a link, but not to a folder of this user: leaving it alone",
             root.c_str());
-    return -1;
+    return EACCES;
 }
 
 // Moves the application directory to the first free backup name; n is that name's number.
@@ -145,11 +153,13 @@ int BackupApp(const ustring &app, ReplaceJournal &journal, ustring &backup, int 
         if (IsFileExist(backup, false))
             RemoveBackup(backup);
         if (journal.Record(ReplaceJournal::STEP_BACKUP, n) != 0) {
+            const int error = SavedErrno();
             journal.Remove();
-            return -1;
+            return error;
         }
         if (FSRename(app, backup, false) == 0)
             break;
+        const int error = SavedErrno();
         LOX_LOG(ERROR, "service_debug", "cloud-service", "failed to backup app from '%s' -> '%s'",
                 app.c_str(), backup.c_str());
         if (++n == kAppBackupNames) {
@@ -157,19 +167,22 @@ int BackupApp(const ustring &app, ReplaceJournal &journal, ustring &backup, int 
                     "failed to backup app from '%s' -> '%s' at max retries, exiting", app.c_str(),
                     backup.c_str());
             journal.Remove();
-            return -1;
+            return error;
         }
     }
     NotifyReplaceStep("backup-renamed");
     if (journal.Record(ReplaceJournal::STEP_EXTRACT, n) == 0)
         return 0;
+    const int error = SavedErrno();
     if (RestoreBackup(app, backup) == 0)
         journal.Remove();
-    return -1;
+    return error;
 }
 
-// extracted: the package was extracted completely, but could not be flushed to disk.
-int RollBack(const ustring &app, ReplaceJournal &journal, const ustring &backup, bool extracted) {
+// extracted: the package was extracted completely, but could not be flushed to disk. The
+// problem that made it roll back is returned unchanged.
+RunProblem RollBack(const ustring &app, ReplaceJournal &journal, const ustring &backup,
+                    bool extracted, const RunProblem &problem) {
     int ret;
     if (backup.empty()) {
         if (extracted)
@@ -193,7 +206,7 @@ int RollBack(const ustring &app, ReplaceJournal &journal, const ustring &backup,
     // Otherwise the journal stays and the next run finishes the rollback.
     if (ret == 0)
         journal.Remove();
-    return -1;
+    return problem;
 }
 
 // The new installation is complete and flushed: from here on the next run keeps it.
@@ -202,7 +215,7 @@ int RecordComplete(const ustring &app, ReplaceJournal &journal, int n) {
         // Unrecorded removals could leave a half-removed backup that looks restorable.
         LOX_LOG(WARNING, "service_debug", "cloud-service", "keeping the backups of '%s'",
                 app.c_str());
-        return journal.Remove();
+        return journal.Remove() == 0 ? 0 : SavedErrno();
     }
     NotifyReplaceStep("cleanup-recorded");
     return 0;
@@ -210,14 +223,17 @@ int RecordComplete(const ustring &app, ReplaceJournal &journal, int n) {
 
 // The journal lives beside the application directory, so its parent comes first.
 int PrepareFirstInstall(const ustring &app, ReplaceJournal &journal) {
-    if (PrepareUserRoot(FSParentPath(app)) != 0)
+    int error = PrepareUserRoot(FSParentPath(app));
+    if (error != 0)
         LOX_LOG(ERROR, "service_debug", "cloud-service", "failed to create folder: '%s'",
                 app.c_str());
     else if (journal.Record(ReplaceJournal::STEP_EXTRACT, -1) == 0)
         return 0;
+    else
+        error = SavedErrno();
     LOX_LOG(ERROR, "service_debug", "cloud-service",
             "Failed to extract package, and no old installation to rollback");
-    return -1;
+    return error;
 }
 
 // An interrupted replacement forces a new one whatever the builds say; but a package that is
@@ -239,36 +255,42 @@ bool IsNewerThanPackage(const ustring &app, const Service::VersionInfo &target) 
 
 PackageExtractor *Service::LoadExtractor() {
     // Loaded the first time a run unpacks; it stays for the rest of the process.
-    const ustring module = RegistryPath("root_resource_path") + "/lib/" LOXEN_EXTRACTOR_MODULE;
-    const auto entry = reinterpret_cast<LoxenExtractorEntry>(
-        LoadModuleEntry(module.c_str(), LOXEN_EXTRACTOR_ENTRY));
-    extractor_missing = entry == nullptr;
-    return entry != nullptr ? entry() : nullptr;
+    if (!extractor_loaded) {
+        const ustring module = RegistryPath("root_resource_path") + "/lib/" LOXEN_EXTRACTOR_MODULE;
+        const auto entry = reinterpret_cast<LoxenExtractorEntry>(
+            LoadModuleEntry(module.c_str(), LOXEN_EXTRACTOR_ENTRY));
+        extractor = entry != nullptr ? entry() : nullptr;
+        extractor_loaded = true;
+    }
+    return extractor;
 }
 
-int Service::ExtractPackage() {
+RunProblem Service::StepFailed(int error_number, bool extracting) const {
+    return InstallProblem(error_number, extracting,
+                          ExistingFolderOf(FSParentPath(app_path)).c_str());
+}
+
+RunProblem Service::ExtractPackage() {
     ustring package = PackageFilePath();
     ustring target = RegistryPath("user_brenthor_loxen_app_path");
     if (FSMKDir(target, true) != 0) {
+        const int error = SavedErrno();
         LOX_LOG(ERROR, "service_debug", "cloud-service", "failed to create folder: '%s'",
                 target.c_str());
-        return -1;
+        return StepFailed(error, false);
     }
     LOX_LOG(INFO, "service_debug", "cloud-service", "extract package: '%s' -> '%s'",
             package.c_str(), target.c_str());
-    PackageExtractor *extractor = LoadExtractor();
-    if (extractor == nullptr)
-        return -1;
+    if (LoadExtractor() == nullptr)
+        return ProblemOf(ClientProblem::IncompleteInstallation);
     const PackageFd own(package_fd < 0 ? package : ustring());
     const int fd = package_fd >= 0 ? package_fd : own.get();
     if (fd < 0) {
-        extract_error = errno;
+        const int error = own.error();
         LOX_LOG(ERROR, "service_debug", "cloud-service", "cannot open package '%s': %s",
-                package.c_str(), std::strerror(extract_error));
-        return -1;
+                package.c_str(), std::strerror(error));
+        return StepFailed(error, true);
     }
-    Notify_Adapter::GetInstance()->UpdateDialogText(
-        StrTable::LoadStr(kLabelTextId).arg(StrTable::LoadStr(kAppNameTextId)));
     PackageExtractor::Totals totals;
     const auto start = std::chrono::steady_clock::now();
     const int ret = extractor->Extract(fd, target.c_str(), package_entries, package_budget, totals);
@@ -276,39 +298,44 @@ int Service::ExtractPackage() {
     LOX_LOG(INFO, "service_debug", "cloud-service",
             "extraction %s: %d entries, %lld bytes in %.2f s", ret == 0 ? "complete" : "failed",
             totals.entries, totals.bytes, took.count());
-    if (ret != 0 && totals.check.verdict != PackageExtractor::CheckResult::Fits)
-        check_problem =
-            CheckProblem(totals.check, package, "removing the new copy", problem_detail);
-    if (ret != 0)  // libarchive's own codes are negative: no system error behind them
-        extract_error = totals.error_number > 0 ? totals.error_number : 0;
-    return ret;
+    if (ret == 0)
+        return RunProblem();
+    if (totals.check.verdict != PackageExtractor::CheckResult::Fits)
+        return CheckProblem(totals.check, package, "removing the new copy", free_space);
+    // libarchive's own codes are negative: no system error behind them
+    return StepFailed(totals.error_number > 0 ? totals.error_number : 0, true);
 }
 
-int Service::PrepareUserEnv() {
+RunProblem Service::PrepareUserEnv() {
+    RunProblem problem;
+    const int recovered = RecoverInterruptedReplacement(problem);
+    if (recovered != 0)
+        return problem;
+    return ReplaceAppDir();
+}
+
+RunProblem Service::ReplaceAppDir() {
     ustring app = app_path;
     if (app.empty()) {
         LOX_LOG(ERROR, "service_debug", "cloud-service", "no application directory to prepare");
-        return -1;
+        return StepFailed(EINVAL, false);
     }
-    const int recovered = RecoverInterruptedReplacement();
-    if (recovered != 0)
-        return recovered > 0 ? 0 : -1;
-
     ReplaceJournal journal(app);
     ustring backup;
     int n = 0;
-    if (IsFileExist(app, false)) {
-        if (BackupApp(app, journal, backup, n) != 0)
-            return -1;
-    } else if (PrepareFirstInstall(app, journal) != 0) {
-        return -1;
-    }
-    if (ExtractPackage() != 0)
-        return RollBack(app, journal, backup, false);
-    if (FlushFileSystem(app) != 0)
-        return RollBack(app, journal, backup, true);
+    const int error = IsFileExist(app, false) ? BackupApp(app, journal, backup, n)
+                                              : PrepareFirstInstall(app, journal);
+    if (error != 0)
+        return StepFailed(error, false);
+    const RunProblem extracted = ExtractPackage();
+    if (extracted.failed())
+        return RollBack(app, journal, backup, false, extracted);
+    const int flush_error = FlushFileSystem(app);
+    if (flush_error != 0)
+        return RollBack(app, journal, backup, true, StepFailed(flush_error, false));
     NotifyReplaceStep("extracted");
-    return RecordComplete(app, journal, n);
+    const int record_error = RecordComplete(app, journal, n);
+    return record_error == 0 ? RunProblem() : StepFailed(record_error, false);
 }
 
 void Service::FinishReplacement() {
@@ -322,16 +349,21 @@ void Service::FinishReplacement() {
     journal.Remove();
 }
 
-int Service::RecoverInterruptedReplacement() {
+int Service::RecoverInterruptedReplacement(RunProblem &problem) {
     ReplaceJournal journal(app_path);
     if (app_path.empty() || !journal.Exists())
         return 0;
     if (IsReplacementRecordUnreadable()) {
         ReportUnreadableRecord();
+        problem = ProblemOf(ClientProblem::UnfinishedReplacement);
         return -1;
     }
-    if (FinishInterruptedReplacement(app_path, journal) != 0)
+    const int error = FinishInterruptedReplacement(app_path, journal);
+    if (error != 0) {
+        problem =
+            error < 0 ? ProblemOf(ClientProblem::UnfinishedReplacement) : StepFailed(error, false);
         return -1;
+    }
     return IsNewerThanPackage(app_path, target_version) ? 1 : 0;
 }
 

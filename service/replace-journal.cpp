@@ -44,8 +44,11 @@ bool WriteAll(int fd, const std::string &text) {
         ssize_t written = ::write(fd, text.data() + done, text.size() - done);
         if (written < 0 && errno == EINTR)
             continue;
-        if (written <= 0)
+        if (written <= 0) {
+            if (written == 0)
+                errno = EIO;  // no error of its own, and none to keep from before
             return false;
+        }
         done += static_cast<size_t>(written);
     }
     return true;
@@ -113,10 +116,13 @@ int ReplaceJournal::Record(Step step, int backup) {
     ustring fresh = TemporaryPath(marker);
     if (WriteFlushed(fresh, text) != 0 || ::rename(fresh.c_str(), marker.c_str()) != 0 ||
         FlushDirectory(FSParentPath(marker)) != 0) {
+        // The caller tells the user why: a full disk must not read as a missing file.
+        const int error = errno;
         LOX_LOG(ERROR, "service_debug", "cloud-service",
                 "failed to record replacement step '%s' in '%s': %s", kStepNames[step],
-                marker.c_str(), std::strerror(errno));
+                marker.c_str(), std::strerror(error));
         ::unlink(fresh.c_str());
+        errno = error;
         return -1;
     }
     return 0;
@@ -125,8 +131,10 @@ int ReplaceJournal::Record(Step step, int backup) {
 int ReplaceJournal::Remove() {
     ::unlink(TemporaryPath(marker).c_str());
     if (FSRemove(marker, false) != 0) {
+        const int error = errno;
         LOX_LOG(ERROR, "service_debug", "cloud-service", "failed to remove '%s': %s",
-                marker.c_str(), std::strerror(errno));
+                marker.c_str(), std::strerror(error));
+        errno = error;
         return -1;
     }
     FlushDirectory(FSParentPath(marker));

@@ -21,9 +21,9 @@ public:
     bool Exists() const;
     // STEP_UNKNOWN for a file that is not ours to read.
     Step Read(int &backup) const;
-    // Replaces the record atomically and flushes it; 0 or -1.
+    // Replaces the record atomically and flushes it; 0, or -1 with errno of the failing call.
     int Record(Step step, int backup);
-    // 0 when no marker remains; a half-written record goes first.
+    // 0 when no marker remains (a half-written record goes first), or -1 with errno.
     int Remove();
     // A half-written first record is all a run killed while writing it leaves.
     void RemoveStrayTemporary();

@@ -29,49 +29,50 @@ ustring ExistingFolderOf(const ustring &path) {
     return folder.empty() ? ustring("/") : folder;
 }
 
-PackageExtractor::Budget SpaceBudget(const ustring &user_root, ProblemDetail &detail) {
+PackageExtractor::Budget SpaceBudget(const ustring &user_root, FreeSpace &free) {
     PackageExtractor::Budget budget;
-    detail.folder = ExistingFolderOf(user_root).c_str();
+    free.folder = ExistingFolderOf(user_root).c_str();
     struct statvfs fs;
-    if (::statvfs(detail.folder.c_str(), &fs) != 0) {
+    if (::statvfs(free.folder.c_str(), &fs) != 0) {
         LOX_LOG(WARNING, "service_debug", "cloud-service",
                 "cannot tell the free space of '%s': %s; unpacking without checking",
-                detail.folder.c_str(), std::strerror(errno));
+                free.folder.c_str(), std::strerror(errno));
         return budget;
     }
     budget.block_size = static_cast<long long>(fs.f_frsize ? fs.f_frsize : fs.f_bsize);
-    detail.available = static_cast<long long>(fs.f_bavail) * budget.block_size;
+    free.available = static_cast<long long>(fs.f_bavail) * budget.block_size;
     // The most the block-rounded sizes may reach with the margins on top.
-    const long long room = detail.available - kFixedMargin;
+    const long long room = free.available - kFixedMargin;
     budget.bytes = room <= 0 ? 0 : room / (kShareMargin + 1) * kShareMargin;
     if (fs.f_files != 0)  // file systems without a fixed number of inodes report none
         budget.inodes = static_cast<long long>(fs.f_favail);
     return budget;
 }
 
-ClientProblem CheckProblem(const PackageExtractor::CheckResult &result, const ustring &package,
-                           const char *consequence, ProblemDetail &detail) {
+RunProblem CheckProblem(const PackageExtractor::CheckResult &result, const ustring &package,
+                        const char *consequence, const FreeSpace &free) {
     using CheckResult = PackageExtractor::CheckResult;
+    RunProblem problem = ProblemOf(ClientProblem::NoDiskSpace);
     switch (result.verdict) {
         case CheckResult::NoSpace:
-            detail.needed = WithMargins(result.bytes);
+            problem.folder = free.folder;
+            problem.needed = WithMargins(result.bytes);
+            problem.available = free.available;
             LOX_LOG(ERROR, "service_debug", "cloud-service",
                     "not enough space for the new copy in '%s': %lld bytes needed, %lld free; %s",
-                    detail.folder.c_str(), detail.needed, detail.available, consequence);
-            return ClientProblem::NoDiskSpace;
-        case CheckResult::NoInodes:
-            detail.needed = detail.available = 0;  // the figures are about bytes
+                    free.folder.c_str(), problem.needed, problem.available, consequence);
+            return problem;
+        case CheckResult::NoInodes:  // the figures are about bytes: none are given
             LOX_LOG(ERROR, "service_debug", "cloud-service",
                     "not enough free inodes for the new copy in '%s': at least %lld needed; %s",
-                    detail.folder.c_str(), result.inodes, consequence);
-            return ClientProblem::NoDiskSpace;
+                    free.folder.c_str(), result.inodes, consequence);
+            return problem;
         case CheckResult::Damaged:
         case CheckResult::Stalled:
         case CheckResult::Fits:
             break;
     }
-    detail.needed = detail.available = 0;
     LOX_LOG(ERROR, "service_debug", "cloud-service", "package '%s' is damaged: %s; %s",
             package.c_str(), result.reason, consequence);
-    return ClientProblem::DamagedPackage;
+    return ProblemOf(ClientProblem::DamagedPackage);
 }

@@ -220,10 +220,11 @@ void StopClient(const ustring &pid_file, const ClientIdentity &client) {
     }
     const auto sent = Clock::now();
     if (process.Signal(SIGTERM) != 0) {
-        if (errno == ESRCH)
+        const int error = errno;
+        if (error == ESRCH)
             return;
         LOX_LOG(ERROR, "service_debug", "linux/linux-service", "kill: %s (%d)",
-                std::strerror(errno), errno);
+                std::strerror(error), error);
     }
     if (process.EndsBefore(sent + kGrace)) {
         LOX_LOG(INFO, "service_debug", "linux/linux-service",

@@ -1,6 +1,7 @@
 #include "service/linux/linux-service.h"
 
 #include <fcntl.h>
+#include <signal.h>
 #include <spawn.h>
 #include <sys/statvfs.h>
 #include <sys/wait.h>
@@ -29,6 +30,17 @@ void ReportNoClient(const char *why) {
     LOX_LOG(ERROR, "service_debug", "linux/linux-service", "not starting the client: %s", why);
 }
 
+// The client must not inherit what this process ignores or blocks (the toolkit and the
+// threads change both): every signal back to its default, none blocked.
+void ResetSignals(posix_spawnattr_t &attributes) {
+    sigset_t all, none;
+    ::sigfillset(&all);
+    ::sigemptyset(&none);
+    ::posix_spawnattr_setsigdefault(&attributes, &all);
+    ::posix_spawnattr_setsigmask(&attributes, &none);
+    ::posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGDEF | POSIX_SPAWN_SETSIGMASK);
+}
+
 // Runs `script start` with the launcher's environment and output, and no input. The exit
 // status; -1 when it was killed; -2 when it could not be started, with the system's reason in
 // start_error.
@@ -36,9 +48,13 @@ int RunStartScript(const ustring &script, int &start_error) {
     posix_spawn_file_actions_t actions;
     ::posix_spawn_file_actions_init(&actions);
     ::posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
+    posix_spawnattr_t attributes;
+    ::posix_spawnattr_init(&attributes);
+    ResetSignals(attributes);
     char *const argv[] = {const_cast<char *>(script.c_str()), const_cast<char *>("start"), nullptr};
     pid_t pid = 0;
-    start_error = ::posix_spawn(&pid, script.c_str(), &actions, nullptr, argv, environ);
+    start_error = ::posix_spawn(&pid, script.c_str(), &actions, &attributes, argv, environ);
+    ::posix_spawnattr_destroy(&attributes);
     ::posix_spawn_file_actions_destroy(&actions);
     if (start_error != 0)
         return -2;
@@ -72,84 +88,60 @@ void LinuxService::StopService() {
     StopClient(RegistryPath("user_brenthor_loxen_path") + "/ui.pid", client);
 }
 
-int LinuxService::HandlePackageUpgrade() {
-    problem_detail = ProblemDetail();
-    install_problem = check_problem = ClientProblem::None;
-    extract_error = -1;
+RunProblem LinuxService::HandlePackageUpgrade() {
     // A replacement that an earlier run left half done is finished first: whatever stops this
     // one, the client starts from a whole copy, and the check sees no partial tree.
-    const int recovered = RecoverInterruptedReplacement();
+    RunProblem problem;
+    const int recovered = RecoverInterruptedReplacement(problem);
     if (recovered != 0)
-        return recovered > 0 ? 0 : ReplacementFailed(errno);
+        return problem;
     PackageExtractor *extractor = LoadExtractor();
-    if (extractor == nullptr) {
-        install_problem = client_problem = ClientProblem::IncompleteInstallation;
-        return -1;
-    }
+    if (extractor == nullptr)
+        return ProblemOf(ClientProblem::IncompleteInstallation);
     // Checked and extracted through one open file: a package replaced in between by a rename
     // cannot slip in unchecked.
     const ustring package = PackageFilePath();
     const PackageFd fd(package);
     if (fd.get() < 0) {
-        extract_error = errno;
-        LOX_LOG(ERROR, "service_debug", "linux/linux-service",
-                "cannot open package '%s': %s; leaving the client and its copy as they are",
-                package.c_str(), std::strerror(extract_error));
-        return ReplacementFailed(extract_error);
+        LOX_LOG(ERROR, "service_debug", "linux/linux-service", "cannot open package '%s': %s; %s",
+                package.c_str(), std::strerror(fd.error()), NothingChanged());
+        return StepFailed(fd.error(), true);
     }
     package_fd = fd.get();
     package_entries = 0;
-    package_budget = SpaceBudget(RegistryPath("user_brenthor_loxen_path"), problem_detail);
-    int ret = 0;
+    package_budget = SpaceBudget(RegistryPath("user_brenthor_loxen_path"), free_space);
     // With a client to protect the check comes before it is stopped: an update that cannot be
     // unpacked, or cannot fit, must cost the user nothing. A first install checks as it unpacks.
     if (PerUserBinPathExist())
-        ret = CheckBeforeStop(*extractor, package);
-    if (ret == 0)
-        ret = PrepareUserEnv() == 0 ? 0 : ReplacementFailed(errno);
+        problem = CheckBeforeStop(*extractor, package);
+    if (!problem.failed())
+        problem = ReplaceAppDir();
     package_fd = -1;
-    return ret;
+    return problem;
 }
 
-int LinuxService::CheckBeforeStop(PackageExtractor &extractor, const ustring &package) {
+RunProblem LinuxService::CheckBeforeStop(PackageExtractor &extractor, const ustring &package) {
     PackageExtractor::CheckResult result;
     const auto start = std::chrono::steady_clock::now();
-    if (extractor.Check(package_fd, app_path.c_str(), package_budget, kPackageStallMs, result) !=
-        0) {
-        install_problem = client_problem = CheckProblem(
-            result, package, "leaving the client and its copy as they are", problem_detail);
-        return -1;
-    }
+    if (extractor.Check(package_fd, app_path.c_str(), package_budget, kPackageStallMs, result) != 0)
+        return CheckProblem(result, package, NothingChanged(), free_space);
     const std::chrono::duration<double> took = std::chrono::steady_clock::now() - start;
     LOX_LOG(INFO, "service_debug", "linux/linux-service",
             "package '%s' checked in %.2f s: %lld entries, %lld bytes; it fits in '%s'",
-            package.c_str(), took.count(), result.entries, result.bytes,
-            problem_detail.folder.c_str());
+            package.c_str(), took.count(), result.entries, result.bytes, free_space.folder.c_str());
     package_entries = static_cast<int>(std::min<long long>(result.entries, INT_MAX));
     LOX_LOG(DEBUG, "service_debug", "linux/linux-service", "local appdata exist");
     StopService();
-    return 0;
+    return RunProblem();
 }
 
-int LinuxService::ReplacementFailed(int error_number) {
-    if (check_problem != ClientProblem::None) {
-        install_problem = client_problem = check_problem;  // logged with its figures
-        return -1;
-    }
-    install_problem = client_problem =
-        extractor_missing
-            ? ClientProblem::IncompleteInstallation
-            : InstallProblem(extract_error >= 0 ? extract_error : error_number, extract_error >= 0);
-    // The figures said it would fit: they would only confuse.
-    problem_detail.needed = problem_detail.available = 0;
-    if (install_problem == ClientProblem::CannotWrite)
-        problem_detail.folder = ExistingFolderOf(FSParentPath(app_path)).c_str();
-    return -1;
+const char *LinuxService::NothingChanged() {
+    return PerUserBinPathExist() ? "leaving the client and its copy as they are"
+                                 : "installing nothing";
 }
 
-int LinuxService::PostUpgrade() {
-    LaunchPerUserBin();
-    return 0;
+RunProblem LinuxService::PostUpgrade() {
+    return LaunchPerUserBin();
 }
 
 void LinuxService::PreUpgrade() {
@@ -179,10 +171,9 @@ bool LinuxService::IsNeedUpgrade() {
     }
     TidyReplacementRecord();
     if (IsReplacementRecordUnreadable()) {
-        ReportUnreadableRecord();
-        // The client starts from the copy in place, if it has one; the user is told either way.
-        install_problem = client_problem = ClientProblem::UnfinishedReplacement;
-        need = false;
+        // The replacement stops at its recovery, which says why; the client starts from the
+        // copy in place, if it has one, and the user is told either way.
+        need = true;
         verdict = "unreadable replacement record: leaving the folder as it is";
     } else if (IsReplacementPending()) {
         LOX_LOG(NOTE, "service_debug", "linux/linux-service",
@@ -209,20 +200,16 @@ bool LinuxService::PerUserBinPathExist() {
     return ::access(RegistryPath("user_brenthor_loxen_ui_path").c_str(), F_OK) == 0;
 }
 
-int LinuxService::LaunchPerUserBin() {
+RunProblem LinuxService::LaunchPerUserBin() {
     if (IsReplacementPending()) {
         ReportNoClient(
             "the replacement of the client could not be finished (the previous "
             "installation is kept beside it, see the log)");
-        client_problem = ClientProblem::UnfinishedReplacement;
-        return 0;
+        return ProblemOf(ClientProblem::UnfinishedReplacement);
     }
     if (!PerUserBinPathExist()) {
         ReportNoClient("no client is installed");
-        // A failed installation keeps its own reason: it is why the client is missing.
-        if (client_problem == ClientProblem::None)
-            client_problem = ClientProblem::ClientNotRunnable;
-        return 0;
+        return ProblemOf(ClientProblem::ClientNotRunnable);
     }
     // Program and argument apart: a home directory with a space must not split the path.
     const ustring script = app_path + "/package/start-stop";
@@ -230,26 +217,21 @@ int LinuxService::LaunchPerUserBin() {
     int start_error = 0;
     const int status = RunStartScript(script, start_error);
     const std::chrono::duration<double> took = std::chrono::steady_clock::now() - start;
+    RunProblem problem = ProblemOf(ClientProblem::ClientNotRunnable);
     if (status == -2) {
-        const bool noexec = IsNoExec(script);
-        LOX_LOG(
-            ERROR, "service_debug", "linux/linux-service",
-            "start script '%s' could not be started: %s (errno %d)%s", script.c_str(),
-            std::strerror(start_error), start_error,
-            noexec ? "; its file system is mounted noexec, which forbids running programs" : "");
-        if (client_problem == ClientProblem::None) {
-            problem_detail.start_error = start_error;
-            problem_detail.noexec = noexec;
-            problem_detail.folder = app_path.c_str();
-        }
+        problem.error_number = start_error;
+        problem.noexec = IsNoExec(script);
+        problem.folder = app_path.c_str();
+        LOX_LOG(ERROR, "service_debug", "linux/linux-service",
+                "start script '%s' could not be started: %s (errno %d)%s", script.c_str(),
+                std::strerror(start_error), start_error,
+                problem.noexec
+                    ? "; its file system is mounted noexec, which forbids running programs"
+                    : "");
     } else {
         LOX_LOG(INFO, "service_debug", "linux/linux-service",
                 "start script '%s' ended with status %d after %.2f s", script.c_str(), status,
                 took.count());
     }
-    if (status == 0)
-        client_problem = ClientProblem::None;
-    else if (client_problem == ClientProblem::None)
-        client_problem = ClientProblem::ClientNotRunnable;
-    return 0;
+    return status == 0 ? RunProblem() : problem;
 }

@@ -13,20 +13,21 @@ public:
     static LinuxService *GetInstace();
 
     void StopService() override;
-    int HandlePackageUpgrade() override;
-    int PostUpgrade() override;
+    RunProblem HandlePackageUpgrade() override;
+    RunProblem PostUpgrade() override;
     void PreUpgrade() override;
     bool IsNeedUpgrade() override;
 
     void LoadSourceVerInfo();
     void LoadTargetVerInfo();
     bool PerUserBinPathExist();
-    int LaunchPerUserBin();
+    // Why no client was started, None when one was.
+    RunProblem LaunchPerUserBin();
 
 private:
-    // Checks the package before the running client is stopped, then stops it; -1 (the problem
-    // recorded and logged) when the package is refused.
-    int CheckBeforeStop(PackageExtractor &extractor, const ustring &package);
-    // Records why the new copy was not put in place; always -1.
-    int ReplacementFailed(int error_number);
+    // Checks the package before the running client is stopped, then stops it; why the package
+    // is refused (logged), None when it was not.
+    RunProblem CheckBeforeStop(PackageExtractor &extractor, const ustring &package);
+    // What stays as it was when the package is refused before anything changed, for the log.
+    const char *NothingChanged();
 };

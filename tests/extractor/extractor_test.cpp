@@ -114,9 +114,12 @@ TEST_F(ExtractorTest, ThreeEntriesSendOneStepPerEntry) {
         .AddFile("INFO", "[Version]\nbuild_version=121\n")
         .WriteTo(package);
     QSignalSpy steps(Notify_Adapter::GetInstance(), &Notify_Adapter::sigUpdateProgress);
+    QSignalSpy labels(Notify_Adapter::GetInstance(), &Notify_Adapter::sigUpdateDialogText);
 
     ASSERT_EQ(0, Extract(package, target, 3));
 
+    ASSERT_EQ(1, labels.count());
+    EXPECT_EQ("Brenthor Loxen Client is initializing...", labels.at(0).at(0).toString());
     ASSERT_EQ(3, steps.count());
     for (int i = 0; i < 3; ++i) {
         EXPECT_EQ(3, steps.at(i).at(0).toInt());

@@ -349,7 +349,8 @@ protected:
             EXPECT_FALSE(PathExists(fake().app_path())) << "a partial tree was left";
             EXPECT_EQ(StartLog(), "");
         }
-        EXPECT_EQ(CountOf(log, "): Failed to upgrade package\n"), 1) << log;
+        const char *failed = old_installation() ? "upgrade" : "install";
+        EXPECT_EQ(CountOf(log, std::string("): Failed to ") + failed + " package\n"), 1) << log;
         EXPECT_EQ(CountOf(log, package().logged), 1) << log;
     }
 

@@ -1,7 +1,7 @@
 // Preloaded into a launcher: SIGKILLs it at the N-th call that changes the disk (N from
 // LOXEN_KILL_AT), before that call runs. Counted: rename*, remove, unlink*, rmdir, mkdir*,
-// symlink*, link*, open* and fopen* that create, truncate or may write, mkstemp, ftruncate,
-// and write to a regular file.
+// symlink*, link*, open* and fopen* that create, truncate or may write, mkstemp, mkostemp,
+// ftruncate, and write to a regular file.
 #include <dlfcn.h>
 #include <fcntl.h>
 #include <signal.h>
@@ -68,6 +68,7 @@ COUNTED(int, symlinkat, (const char *t, int d, const char *p), (t, d, p), true)
 COUNTED(int, link, (const char *a, const char *b), (a, b), true)
 COUNTED(int, linkat, (int c, const char *a, int d, const char *b, int f), (c, a, d, b, f), true)
 COUNTED(int, mkstemp, (char *t), (t), true)
+COUNTED(int, mkostemp, (char *t, int f), (t, f), true)
 COUNTED(int, ftruncate, (int fd, off_t l), (fd, l), true)
 COUNTED(FILE *, fopen, (const char *p, const char *m), (p, m), strpbrk(m, "wa+") != nullptr)
 COUNTED(FILE *, fopen64, (const char *p, const char *m), (p, m), strpbrk(m, "wa+") != nullptr)

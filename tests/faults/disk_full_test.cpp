@@ -3,6 +3,7 @@
 // half way (a copy whose bytes do not fit never starts, see the desktop notice test). The old
 // installation must come through intact and start; with no old installation no partial tree
 // may stay. Needs root to mount a size-limited tmpfs on the per-user tree.
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/mount.h>
 #include <unistd.h>
@@ -78,11 +79,11 @@ protected:
     // verdict, written once the partial tree is gone, is in the file.
     // The check tells the want of space (or inodes) once, whether it ran before or beside.
     static void ExpectReported(const CapturedRun &run, const std::string &log,
-                               const std::string &cleanup) {
+                               const std::string &cleanup, const std::string &failed) {
         const std::string said = log + run.err;
         EXPECT_EQ(CountOf(said, " for the new copy in '"), 1) << said;
         EXPECT_EQ(CountOf(said, cleanup), 1) << said;
-        EXPECT_EQ(CountOf(log, "): Failed to upgrade package\n"), 1) << log;
+        EXPECT_EQ(CountOf(log, "): Failed to " + failed + " package\n"), 1) << log;
         std::istringstream lines(log);
         for (std::string line; std::getline(lines, line);)
             EXPECT_TRUE(line.rfind("20", 0) == 0 && line.find(") [") != std::string::npos)
@@ -124,7 +125,7 @@ TEST_P(DiskFullUpgradeTest, OldInstallationSurvivesIntactAndStarts) {
               (std::set<std::string>{"BrenthorLoxen.app", "launcher.lock", "log"}));
     EXPECT_EQ(Outside(), outside);
     ExpectReported(run, box.Log().substr(log_before),
-                   "; leaving the client and its copy as they are\n");
+                   "; leaving the client and its copy as they are\n", "upgrade");
     EXPECT_NE(run.err.find("the current version keeps running.\nThere is not enough disk space.\n"),
               std::string::npos)
         << run.err;
@@ -148,10 +149,38 @@ TEST_F(DiskFullTest, FirstInstallationThatDoesNotFitLeavesNoPartialTree) {
     EXPECT_EQ(box.ClientPids(), std::vector<pid_t>{});
     EXPECT_EQ(Outside(), outside);
     ExpectReported(run, box.Log(),
-                   "): Failed to extract package, and no old installation to rollback\n");
+                   "): Failed to extract package, and no old installation to rollback\n",
+                   "install");
+    EXPECT_EQ(CountOf(run.err + box.Log(), "leaving the client"), 0);
     EXPECT_NE(run.err.find("could not be installed.\nThere is not enough disk space.\n"),
               std::string::npos)
         << run.err;
+}
+
+// Every inode taken but those of the log and the lock: the update's first new file, its record,
+// fails with ENOSPC, and the clean-up that follows must not turn that into a write refusal.
+TEST_F(DiskFullTest, InodesRunningOutDuringTheUpdateAreToldAsWantOfSpace) {
+    MakePackage(kNewBuild, 0);
+    MakeDirs(fake().user_path() + "/log");
+    WriteFile(fake().user_path() + "/log/launcher.log", "");
+    WriteFile(fake().user_path() + "/launcher.lock", "");
+    for (int n = 0;; ++n) {
+        const std::string fill = fake().user_path() + "/fill-" + std::to_string(n);
+        const int fd = ::open(fill.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0600);
+        if (fd < 0) {
+            ASSERT_EQ(errno, ENOSPC) << fill;
+            break;
+        }
+        ::close(fd);
+    }
+
+    const CapturedRun run = RunLauncher();
+
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_NE(run.err.find("could not be installed.\nThere is not enough disk space.\n"),
+              std::string::npos)
+        << run.err;
+    EXPECT_EQ(run.err.find("cannot be written to"), std::string::npos) << run.err;
 }
 
 }  // namespace

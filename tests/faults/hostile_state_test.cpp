@@ -21,6 +21,7 @@ const char kOldBuild[] = "120";
 const char kNewBuild[] = "121";
 const char kUpgradeFailed[] = "[ERROR] launcher(";
 const char kUpgradeFailedText[] = "Failed to upgrade package";
+const char kInstallFailedText[] = "Failed to install package";
 
 class HostileStateTest : public ::testing::Test, protected FaultCase {
 protected:
@@ -40,10 +41,10 @@ protected:
     }
 
     // With no log directory the errors go to standard error.
-    static void ExpectFailureOnStandardError(const CapturedRun &run) {
+    static void ExpectFailureOnStandardError(const CapturedRun &run, const char *failed) {
         const size_t at = run.err.find(kUpgradeFailed);
         ASSERT_NE(at, std::string::npos) << run.err;
-        EXPECT_NE(run.err.find(kUpgradeFailedText, at), std::string::npos) << run.err;
+        EXPECT_NE(run.err.find(failed, at), std::string::npos) << run.err;
     }
 
     void SkipUnlessNobodyCanRun() const {
@@ -139,7 +140,7 @@ TEST_F(HostileStateTest, PerUserTreeThatIsAFileIsLeftAlone) {
 
     ExpectRanToTheEnd(run);
     EXPECT_EQ(ListTree(fake().base(), {}), everything);
-    ExpectFailureOnStandardError(run);
+    ExpectFailureOnStandardError(run, kInstallFailedText);
 }
 
 TEST_F(HostileStateTest, PerUserTreeThatIsADanglingLinkCreatesNothingAtItsTarget) {
@@ -154,7 +155,7 @@ TEST_F(HostileStateTest, PerUserTreeThatIsADanglingLinkCreatesNothingAtItsTarget
     ExpectRanToTheEnd(run);
     EXPECT_EQ(ListTree(fake().base(), {}), everything);
     EXPECT_FALSE(PathExists(elsewhere + "/missing"));
-    ExpectFailureOnStandardError(run);
+    ExpectFailureOnStandardError(run, kInstallFailedText);
 }
 
 // A stale replacement record left as a link must not make the launcher write through it.
@@ -190,7 +191,7 @@ TEST_F(HostileStateTest, ReadOnlyHomeWithoutPerUserTreeRunsOnAndReportsOnStandar
     ExpectRanToTheEnd(run);
     EXPECT_FALSE(PathExists(fake().user_path()));
     EXPECT_EQ(ListTree(fake().base(), {}), everything);
-    ExpectFailureOnStandardError(run);
+    ExpectFailureOnStandardError(run, kInstallFailedText);
 }
 
 TEST_F(HostileStateTest, ReadOnlyHomeAndPerUserTreeKeepTheOldInstallation) {
@@ -206,7 +207,7 @@ TEST_F(HostileStateTest, ReadOnlyHomeAndPerUserTreeKeepTheOldInstallation) {
     ExpectRanToTheEnd(run);
     EXPECT_EQ(ListTree(fake().base(), {}), everything) << "the old installation changed";
     EXPECT_FALSE(PathExists(fake().user_path() + "/log"));
-    ExpectFailureOnStandardError(run);
+    ExpectFailureOnStandardError(run, kUpgradeFailedText);
 }
 
 class OddHomeTest : public HostileStateTest, public ::testing::WithParamInterface<const char *> {

@@ -120,23 +120,35 @@ TEST_F(DesktopSetupTest, EverySessionShowsTheDialogWhereItCanAndKeepsTheTerminal
     }
 }
 
-// GNU's rule for --help and --version: print, exit 0, do nothing else. Any other argument runs.
-TEST_F(DesktopSetupTest, HelpAndVersionAnswerWithoutTouchingTheHome) {
+// GNU's rule for --help and --version: print, exit 0 (1 when the answer could not be written),
+// do nothing else. An unknown option stops with 2 before anything is made; the toolkit's own
+// options and other words run.
+TEST_F(DesktopSetupTest, CommandLineIsAnsweredBeforeTheHomeIsTouched) {
     box.MakePackage("121");
+    const std::string usage = "Usage: loxen-launcher [--help] [--version]\n";
+    const std::string unknown = "loxen-launcher: unknown option '";
+    const std::string full = "loxen-launcher: write error: No space left on device\n";
     const struct {
-        const char *arg;
-        std::string out;
-    } cases[] = {{"--help", "Usage: loxen-launcher [--help] [--version]\n"},
-                 {"-h", "Usage: loxen-launcher [--help] [--version]\n"},
-                 {"--version", "brenthor-loxen "},
-                 {"-V", "brenthor-loxen "},
-                 {"--verbose", "lib path = '"}};
+        std::string args;  // shell words; standard error goes to the output too
+        int status;
+        std::string out;  // its start
+    } cases[] = {{"--help", 0, usage},
+                 {"-h", 0, usage},
+                 {"--version", 0, "brenthor-loxen "},
+                 {"-V", 0, "brenthor-loxen "},
+                 {"--help >/dev/full", 1, full},
+                 {"-V >/dev/full", 1, full},
+                 {"--hepl", 2, unknown + "--hepl'; see 'loxen-launcher --help'\n"},
+                 {"-hV", 2, unknown + "-hV'"},
+                 {"--version=1", 2, unknown + "--version=1'"},
+                 {"word --platform offscreen -title -x", 0, "lib path = '"}};
     for (const auto &row : cases) {
-        SCOPED_TRACE(row.arg);
-        const CapturedRun run = box.Run({}, {box.launcher(), row.arg});
-        EXPECT_EQ(run.status, 0);
+        SCOPED_TRACE(row.args);
+        const CapturedRun run =
+            box.Run({}, {"/bin/sh", "-c", "exec \"$0\" 2>&1 " + row.args, box.launcher()});
+        EXPECT_EQ(run.status, row.status);
         EXPECT_EQ(run.out.substr(0, row.out.size()), row.out);
-        EXPECT_EQ(PathExists(fake().user_path()), row.arg == std::string("--verbose"));
+        EXPECT_EQ(PathExists(fake().user_path()), row.status == 0 && row.out == "lib path = '");
     }
 }
 

@@ -27,23 +27,23 @@ public:
         : record_(std::move(record)), legacy_root_(std::move(legacy_root)) {}
 
     bool need_upgrade = false;
-    int upgrade_status = 0;
-    std::function<void()> during_upgrade;                // runs inside HandlePackageUpgrade
-    std::function<void()> during_finish;                 // runs inside FinishReplacement
-    ClientProblem client_problem = ClientProblem::None;  // what the run left behind
+    RunProblem upgrade_problem;
+    std::function<void()> during_upgrade;  // runs inside HandlePackageUpgrade
+    std::function<void()> during_finish;   // runs inside FinishReplacement
+    RunProblem start_problem;              // what the start met
 
     void StopService() override { record_->calls.push_back("StopService"); }
-    int HandlePackageUpgrade() override {
+    RunProblem HandlePackageUpgrade() override {
         record_->calls.push_back("HandlePackageUpgrade");
         if (during_upgrade)
             during_upgrade();
-        return upgrade_status;
+        return upgrade_problem;
     }
-    int PostUpgrade() override {
+    RunProblem PostUpgrade() override {
         record_->calls.push_back("PostUpgrade");
         record_->legacy_app_present_at_post_upgrade = PathExists(legacy_root_ + "/app");
         record_->legacy_data_present_at_post_upgrade = PathExists(legacy_root_ + "/data/keep.txt");
-        return 0;
+        return start_problem;
     }
     void FinishReplacement() override {
         record_->calls.push_back("FinishReplacement");
@@ -51,7 +51,6 @@ public:
             during_finish();
     }
     void PreUpgrade() override { record_->calls.push_back("PreUpgrade"); }
-    ClientProblem GetClientProblem() const override { return client_problem; }
     bool IsNeedUpgrade() override {
         record_->calls.push_back("IsNeedUpgrade");
         return need_upgrade;

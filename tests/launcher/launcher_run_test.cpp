@@ -1,6 +1,7 @@
 // The real loxen-launcher, run from a copy of the installed tree with a home of its own.
 #include <gtest/gtest.h>
 
+#include <csignal>
 #include <filesystem>
 #include <regex>
 #include <sstream>
@@ -54,6 +55,29 @@ TEST_F(LauncherRunTest, UpToDateRunLeavesTheCopyAndRunsTheStartScript) {
     EXPECT_EQ(run.status, 0);
     EXPECT_EQ(ListTree(fake().app_path()), before);
     EXPECT_EQ(ReadFile(fake().start_log()), "start\n");
+}
+
+// The start script and the client it starts get standard input, output and error only, and the
+// signal dispositions by default (here the launcher was started with hang-ups ignored), after an
+// install as after an up-to-date run.
+TEST_F(LauncherRunTest, StartScriptInheritsOnlyTheStandardDescriptorsAndNoIgnoredSignal) {
+    const std::string script = fake().base() + "/list-fds";
+    WriteFile(script,
+              "#!/bin/sh\nls /proc/self/fd >> \"$HOME/fds\"\n"
+              "sed -n 's/^SigIgn:\\t//p' /proc/self/status > \"$HOME/ignored\"\n");
+    box.MakePackage("121", {"--start-stop", script});
+    for (const char *run : {"install", "up to date"}) {
+        std::filesystem::remove(fake().home() + "/fds");
+        EXPECT_EQ(box.Run({}, {"/bin/sh", "-c", "trap '' HUP; exec \"$0\"", box.launcher()}).status,
+                  0)
+            << run;
+        // 3 is the listing's own open directory, the lowest free number.
+        EXPECT_EQ(ReadFile(fake().home() + "/fds"), "0\n1\n2\n3\n") << run;
+        EXPECT_EQ(
+            std::stoull(ReadFile(fake().home() + "/ignored"), nullptr, 16) & (1u << (SIGHUP - 1)),
+            0u)
+            << run;
+    }
 }
 
 // The extractor module, the unpacking library and the ones it needs cost their loading time:

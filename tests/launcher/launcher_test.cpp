@@ -246,8 +246,9 @@ TEST_F(LauncherTest, UpToDateRunSkipsUpgradeAndNeverShowsDialog) {
 TEST_F(LauncherTest, FailedUpgradeKeepsLastLabelLogsAndStillStartsClient) {
     TempDir logs;
     LogEverythingTo(logs / "launcher.log");
+    fake.InstallClient("120");  // an upgrade; a failed first install says so
     service->need_upgrade = true;
-    service->upgrade_status = -1;
+    service->upgrade_problem = ProblemOf(ClientProblem::DamagedPackage);
     service->during_upgrade = [] {
         OutlastTheShowDelay();
         Notify_Adapter::GetInstance()->UpdateDialogText("half way");
@@ -270,14 +271,14 @@ TEST_F(LauncherTest, FailedUpgradeKeepsLastLabelLogsAndStillStartsClient) {
 
 // A window mapped for a few milliseconds is a flash: a quick replacement shows none.
 TEST_F(LauncherTest, QuickReplacementShowsNoWindowWhateverItsResult) {
-    for (int status : {0, -1}) {
-        SCOPED_TRACE(status);
-        if (status != 0) {  // the fixture made the first one
+    for (ClientProblem status : {ClientProblem::None, ClientProblem::DamagedPackage}) {
+        SCOPED_TRACE(static_cast<int>(status));
+        if (status != ClientProblem::None) {  // the fixture made the first one
             record = std::make_shared<ServiceRecord>();
             service = new FakeService(record, fake.nimbrel_path());
         }
         service->need_upgrade = true;
-        service->upgrade_status = status;
+        service->upgrade_problem = ProblemOf(status);
         watch.shows = 0;
         auto launcher = MakeLauncher();
         EXPECT_EQ(RunToEnd(*launcher), 0);
@@ -375,7 +376,7 @@ TEST_F(WorkerTest, SuccessfulUpgradeEmitsShowProgressLabelThenDone) {
 
 TEST_F(WorkerTest, FailedUpgradeEmitsShowThenDoneOnly) {
     service->need_upgrade = true;
-    service->upgrade_status = 2;
+    service->upgrade_problem = ProblemOf(ClientProblem::CannotWrite);
     EXPECT_EQ(RunOnce(), (std::vector<std::string>{"ShowMsg", "StartScriptDone", "ServiceDone"}));
     EXPECT_EQ(record->calls.back(), "FinishReplacement");
 }

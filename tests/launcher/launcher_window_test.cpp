@@ -172,6 +172,7 @@ TEST(LauncherWindowTest, UnderAWindowManagerTheDialogKeepsItsHeightAndIsRaised) 
     box.MakeGatedPackage("121");
     const ChildProcess::Environment x11 = {{"DISPLAY", screen.display()},
                                            {"QT_QPA_PLATFORM", "xcb"}};
+    const size_t logged = box.Log().size();
     auto launcher = box.Spawn(x11);
     unsigned long window = 0;
     ASSERT_TRUE(WaitFor([&] { return (window = FindDialog(screen.display())) != 0; }, 60000));
@@ -196,6 +197,7 @@ TEST(LauncherWindowTest, UnderAWindowManagerTheDialogKeepsItsHeightAndIsRaised) 
 
     box.Release();
     EXPECT_EQ(LauncherSandbox::Finish(*launcher).status, 0);
+    EXPECT_EQ(CountOf(box.Log().substr(logged), "progress dialog shown"), 1) << box.Log();
     ::kill(wm.pid(), SIGTERM);
 }
 

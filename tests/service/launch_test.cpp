@@ -9,15 +9,15 @@ TEST(LaunchTest, StartScriptRunsWithItsOneArgumentFromAHomeWithASpace) {
     svctest::ServiceEnv env("Ann Lee");
     env.fake.InstallClient("120");
     svctest::TestService service;
-    EXPECT_EQ(service.PostUpgrade(), 0);
+    EXPECT_EQ(service.PostUpgrade().kind, ClientProblem::None);
     ASSERT_TRUE(loxtest::PathExists(env.fake.start_log()));
     EXPECT_EQ(loxtest::ReadFile(env.fake.start_log()), "start\n");
 }
 
-TEST(LaunchTest, MissingStartScriptIsNoFailure) {
+TEST(LaunchTest, MissingClientIsReportedAndNothingRuns) {
     svctest::ServiceEnv env;
     svctest::TestService service;
-    EXPECT_EQ(service.PostUpgrade(), 0);
+    EXPECT_EQ(service.PostUpgrade().kind, ClientProblem::ClientNotRunnable);
     EXPECT_FALSE(loxtest::PathExists(env.fake.start_log()));
 }
 
@@ -27,10 +27,9 @@ TEST(LaunchTest, ClientIsNotStartedWhileAReplacementIsUnfinished) {
     env.fake.InstallClient("120");
     loxtest::WriteFile(env.Marker(), "step=extract\nbackup=-1\n");
     svctest::TestService service;
-    EXPECT_EQ(service.PostUpgrade(), 0);
-    EXPECT_FALSE(loxtest::PathExists(env.fake.start_log()));
     // The launcher tells the user this reason.
-    EXPECT_EQ(service.GetClientProblem(), ClientProblem::UnfinishedReplacement);
+    EXPECT_EQ(service.PostUpgrade().kind, ClientProblem::UnfinishedReplacement);
+    EXPECT_FALSE(loxtest::PathExists(env.fake.start_log()));
 }
 
 }  // namespace

@@ -58,7 +58,7 @@ using loxtest::WriteFile;
 
 // As a run does it: the backups go once the client has started.
 int Replace(svctest::TestService &service) {
-    const int ret = service.PrepareUserEnv();
+    const int ret = service.PrepareUserEnv().failed() ? -1 : 0;
     service.FinishReplacement();
     return ret;
 }

@@ -69,7 +69,7 @@ int main(int argc, char **argv) {
     LinuxService service;
     service.PreUpgrade();
     bool need = service.IsNeedUpgrade();
-    int rc = need ? service.HandlePackageUpgrade() : -2;
+    int rc = need ? (service.HandlePackageUpgrade().failed() ? -1 : 0) : -2;
     service.RemoveAgedFolders();
     service.PostUpgrade();
     service.FinishReplacement();

@@ -309,7 +309,7 @@ TEST_F(StopClientTest, UpgradeStopsTheClientOnlyWhenTheClientExecutableExists) {
     WritePid(client.pid());
     ::unlink(env.fake.ui_path().c_str());
     env.fake.WritePackage("121");
-    EXPECT_EQ(service.HandlePackageUpgrade(), 0);
+    EXPECT_EQ(service.HandlePackageUpgrade().kind, ClientProblem::None);
     EXPECT_TRUE(client.Alive());
 }
 
@@ -318,7 +318,7 @@ TEST_F(StopClientTest, UpgradeStopsARunningClientBeforeReplacingIt) {
     ASSERT_TRUE(client.ready());
     WritePid(client.pid());
     env.fake.WritePackage("121");
-    EXPECT_EQ(service.HandlePackageUpgrade(), 0);
+    EXPECT_EQ(service.HandlePackageUpgrade().kind, ClientProblem::None);
     EXPECT_EQ(client.Wait(), SIGTERM);
     EXPECT_EQ(loxtest::ListTree(env.fake.app_path()), loxtest::FakeInstall::ClientTree("121"));
 }
