@@ -8,6 +8,7 @@
 struct RunOutcome {
     bool upgrade_needed = false;
     bool first_install = false;  // no client executable was in place before the run
+    bool repair = false;         // the copy in place was damaged
     int upgrade_status = 0;
     ClientProblem problem = ClientProblem::None;          // why no client runs
     ClientProblem install_problem = ClientProblem::None;  // why the new copy is not in place

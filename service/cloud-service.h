@@ -5,6 +5,7 @@
 #include "common/ustring.h"
 #include "extractor/package-extractor.h"
 #include "service/client-problem.h"
+#include "service/installed-record.h"
 
 // The upgrade service: decides whether the per-user installation must be replaced and
 // replaces it. The worker holds one implementation and calls it on its own thread.
@@ -51,6 +52,9 @@ public:
     virtual ClientProblem GetInstallProblem() const;
     // The folder and figures behind the install or client problem.
     const ProblemDetail &GetProblemDetail() const { return problem_detail; }
+    // The run found the per-user copy damaged (it lost what was installed, or its start script
+    // cannot be run): it is replaced with the package's own.
+    bool IsCopyDamaged() const { return copy_damaged; }
 
     // The user's home directory, base of every per-user path.
     static QString GetUserInstallPath();
@@ -79,6 +83,22 @@ protected:
     // The extractor module of the installed tree, loaded on first use; nullptr (and
     // extractor_missing set) when it or a library it needs cannot be loaded.
     PackageExtractor *LoadExtractor();
+    // Builds equal and no replacement under way: the copy may be held to what was installed
+    // and replaced when damaged (never by an older package).
+    bool MayRepairCopy() const;
+    // Holds the copy to the record of what was installed (without one, once to the package's
+    // listing, which then becomes the record). True, the first difference logged, when
+    // something is damaged.
+    bool FindCopyDamage();
+    // The package's entries as the extraction would leave them; 0, or -1 (logged) when the
+    // package is refused or its listing too large.
+    int ListPackage(InstalledList &entries);
+    // A start script missing or without its run bit (not a noexec mount) makes the copy
+    // damaged, when it may be repaired.
+    void NoteUnrunnableStartScript(int start_error, bool noexec);
+    // The record of the copy just put in place, taken from the copy itself before the client
+    // writes anything; a failure costs only the record.
+    void RecordInstalledCopy();
 
     int timeout;
     ustring app_path;
@@ -101,4 +121,5 @@ protected:
     // The extractor module or a library it needs could not be loaded: the installation of
     // this program is incomplete.
     bool extractor_missing = false;
+    bool copy_damaged = false;
 };

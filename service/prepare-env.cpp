@@ -14,6 +14,7 @@
 #include "extractor/package-extractor.h"
 #include "service/app-backup.h"
 #include "service/cloud-service.h"
+#include "service/installed-record.h"
 #include "service/package-fd.h"
 #include "service/registry-path.h"
 #include "service/replace-journal.h"
@@ -294,6 +295,9 @@ int Service::PrepareUserEnv() {
     if (recovered != 0)
         return recovered > 0 ? 0 : -1;
 
+    // A record must never describe another copy than the one in place.
+    if (RemoveInstalledRecord(app) != 0)
+        return -1;
     ReplaceJournal journal(app);
     ustring backup;
     int n = 0;
@@ -308,7 +312,10 @@ int Service::PrepareUserEnv() {
     if (FlushFileSystem(app) != 0)
         return RollBack(app, journal, backup, true);
     NotifyReplaceStep("extracted");
-    return RecordComplete(app, journal, n);
+    if (RecordComplete(app, journal, n) != 0)
+        return -1;
+    RecordInstalledCopy();
+    return 0;
 }
 
 void Service::FinishReplacement() {

@@ -176,6 +176,9 @@ bool LinuxService::IsNeedUpgrade() {
         need = true;
         verdict = source_version.build_version.empty() ? "install"
                                                        : "client executable missing: install again";
+    } else if (!need && FindCopyDamage()) {
+        need = true;
+        verdict = "damaged copy: replace it";
     }
     TidyReplacementRecord();
     if (IsReplacementRecordUnreadable()) {
@@ -237,6 +240,7 @@ int LinuxService::LaunchPerUserBin() {
             "start script '%s' could not be started: %s (errno %d)%s", script.c_str(),
             std::strerror(start_error), start_error,
             noexec ? "; its file system is mounted noexec, which forbids running programs" : "");
+        NoteUnrunnableStartScript(start_error, noexec);
         if (client_problem == ClientProblem::None) {
             problem_detail.start_error = start_error;
             problem_detail.noexec = noexec;

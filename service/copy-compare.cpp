@@ -1,0 +1,128 @@
+#include "service/copy-compare.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <climits>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <system_error>
+
+#include "common/log.h"
+
+namespace {
+
+// The descriptor of the copy's folder, closed when this goes.
+class DirFd {
+public:
+    explicit DirFd(const ustring &dir)
+        : fd_(::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC)) {}
+    ~DirFd() {
+        if (fd_ >= 0)
+            ::close(fd_);
+    }
+    DirFd(const DirFd &) = delete;
+    DirFd &operator=(const DirFd &) = delete;
+    int get() const { return fd_; }
+
+private:
+    int fd_;
+};
+
+bool ReadLinkAt(int dir, const char *path, std::string &target) {
+    char buffer[PATH_MAX];
+    const ssize_t size = ::readlinkat(dir, path, buffer, sizeof buffer);
+    if (size < 0 || static_cast<size_t>(size) == sizeof buffer)
+        return false;
+    target.assign(buffer, static_cast<size_t>(size));
+    return true;
+}
+
+// What the entry at path is, as the record would hold it; false for anything else.
+bool EntryOf(int dir, const char *path, const struct stat &st, InstalledEntry &entry) {
+    entry = InstalledEntry();
+    if (S_ISLNK(st.st_mode)) {
+        entry.type = InstalledEntry::Link;
+        return ReadLinkAt(dir, path, entry.target);
+    }
+    if (!S_ISREG(st.st_mode) && !S_ISDIR(st.st_mode))
+        return false;
+    entry.type = S_ISDIR(st.st_mode) ? InstalledEntry::Dir : InstalledEntry::File;
+    entry.size = S_ISREG(st.st_mode) ? static_cast<long long>(st.st_size) : 0;
+    entry.run_bits = st.st_mode & 0111;
+    return true;
+}
+
+const char *TypeName(InstalledEntry::Type type) {
+    switch (type) {
+        case InstalledEntry::File:
+            return "a file";
+        case InstalledEntry::Dir:
+            return "a folder";
+        case InstalledEntry::Link:
+            return "a link";
+    }
+    return "something else";
+}
+
+// Empty when the entry at path is what the record says; else what is wrong.
+std::string Difference(int dir, const std::string &path, const InstalledEntry &recorded) {
+    struct stat st;
+    if (::fstatat(dir, path.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0)
+        return std::strerror(errno);
+    InstalledEntry found;
+    if (!EntryOf(dir, path.c_str(), st, found) || found.type != recorded.type)
+        return std::string("not ") + TypeName(recorded.type);
+    char what[160] = "";
+    if (found.size != recorded.size)
+        std::snprintf(what, sizeof what, "%lld bytes instead of %lld", found.size, recorded.size);
+    else if ((found.run_bits & recorded.run_bits) != recorded.run_bits)
+        std::snprintf(what, sizeof what, "run bits %03o instead of %03o", found.run_bits,
+                      recorded.run_bits);
+    else if (found.target != recorded.target)
+        return "a link to '" + found.target + "' instead of '" + recorded.target + "'";
+    return what;
+}
+
+}  // namespace
+
+int ListCopy(const ustring &app, InstalledList &entries) {
+    entries.clear();
+    const DirFd dir(app);
+    std::error_code error;
+    const std::filesystem::path root(app.c_str());
+    std::filesystem::recursive_directory_iterator walk(root, error), end;
+    for (; dir.get() >= 0 && !error && walk != end; walk.increment(error)) {
+        const std::string path = walk->path().lexically_relative(root).string();
+        struct stat st;
+        InstalledEntry entry;
+        if (::fstatat(dir.get(), path.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0 &&
+            EntryOf(dir.get(), path.c_str(), st, entry))
+            entries.emplace(path, entry);
+    }
+    if (dir.get() >= 0 && !error)
+        return 0;
+    LOX_LOG(ERROR, "service_debug", "copy-compare", "cannot list '%s': %s", app.c_str(),
+            dir.get() < 0 ? std::strerror(errno) : error.message().c_str());
+    return -1;
+}
+
+CopyDifference CompareCopy(const ustring &app, const InstalledList &record) {
+    CopyDifference difference;
+    const DirFd dir(app);
+    const int open_error = dir.get() < 0 ? errno : 0;
+    for (const auto &item : record) {
+        const std::string what = open_error != 0 ? std::strerror(open_error)
+                                                 : Difference(dir.get(), item.first, item.second);
+        if (what.empty())
+            continue;
+        if (difference.count++ == 0) {
+            difference.first = item.first;
+            difference.what = what;
+        }
+    }
+    return difference;
+}
