@@ -74,7 +74,8 @@ protected:
     bool IsReplacementRecordUnreadable() const;
     // Says in the log which record, and what the user can do about it.
     void ReportUnreadableRecord() const;
-    // Removes a half-written record that no record stands beside.
+    // Removes a half-written record that no record stands beside, and a half-written record of
+    // what was installed.
     void TidyReplacementRecord();
     // Finishes a replacement that an earlier run left half done, so that the installation in
     // place is whole (or absent, after a first install). 1 when the copy put back is newer than

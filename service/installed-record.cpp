@@ -202,3 +202,12 @@ int RemoveInstalledRecord(const ustring &app_path) {
     FlushDirectory(FSParentPath(path));
     return 0;
 }
+
+void RemoveStrayInstalledRecord(const ustring &app_path) {
+    const ustring stray = AtomicTemporaryPath(InstalledRecordPath(app_path));
+    if (!IsFileExist(stray, false))
+        return;
+    if (::unlink(stray.c_str()) != 0)
+        LOX_LOG(WARNING, "service_debug", "installed-record", "failed to remove '%s': %s",
+                stray.c_str(), std::strerror(errno));
+}

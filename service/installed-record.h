@@ -31,5 +31,7 @@ int WriteInstalledRecord(const ustring &app_path, const InstalledList &entries);
 bool ReadInstalledRecord(const ustring &app_path, InstalledList &entries);
 // Removes the record and a half-written one; 0 when none is left (logged otherwise).
 int RemoveInstalledRecord(const ustring &app_path);
+// A half-written record is all a run killed while writing one leaves; it goes.
+void RemoveStrayInstalledRecord(const ustring &app_path);
 // The bytes one entry takes in the record, to bound a listing before it is written.
 long long InstalledEntryBytes(const std::string &path, const InstalledEntry &entry);

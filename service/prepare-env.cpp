@@ -367,6 +367,8 @@ void Service::ReportUnreadableRecord() const {
 }
 
 void Service::TidyReplacementRecord() {
-    if (!app_path.empty())
-        ReplaceJournal(app_path).RemoveStrayTemporary();
+    if (app_path.empty())
+        return;
+    ReplaceJournal(app_path).RemoveStrayTemporary();
+    RemoveStrayInstalledRecord(app_path);
 }
