@@ -14,17 +14,8 @@ namespace fs = std::filesystem;
 
 using Damage = std::function<void(const std::string &app)>;
 
-struct DamageCase {
-    const char *name;
-    Damage damage;
-};
-
 void TakeRunBits(const std::string &path) {
     ASSERT_EQ(::chmod(path.c_str(), 0644), 0) << path;
-}
-
-void Resize(const std::string &path, std::uintmax_t size) {
-    fs::resize_file(path, size);
 }
 
 class CopyRepairTest : public ::testing::Test {
@@ -66,15 +57,15 @@ protected:
 };
 
 TEST_F(CopyRepairTest, EachDamageIsRepairedAtTheNextStart) {
-    const std::vector<DamageCase> cases = {
+    const std::pair<const char *, Damage> cases[] = {
         {"library deleted",
          [](const std::string &app) { fs::remove(app + "/lib/libcloud-loxen.so.1"); }},
         {"start script deleted",
          [](const std::string &app) { fs::remove(app + "/package/start-stop"); }},
         {"file truncated",
-         [](const std::string &app) { Resize(app + "/share/filler/part-00001", 0); }},
+         [](const std::string &app) { fs::resize_file(app + "/share/filler/part-00001", 0); }},
         {"file grown",
-         [](const std::string &app) { Resize(app + "/lib/libcloud-loxen.so.1", 9000); }},
+         [](const std::string &app) { fs::resize_file(app + "/lib/libcloud-loxen.so.1", 9000); }},
         {"client's run bit removed",
          [](const std::string &app) { TakeRunBits(app + "/bin/cloud-loxen-ui"); }},
         {"start script's run bit removed",
@@ -83,10 +74,10 @@ TEST_F(CopyRepairTest, EachDamageIsRepairedAtTheNextStart) {
     };
     const TreeListing installed = Install();
     ASSERT_TRUE(PathExists(record()));
-    for (const DamageCase &row : cases) {
-        row.damage(fake().app_path());
-        ASSERT_NE(ListTree(fake().app_path()), installed) << row.name;
-        ExpectRepaired(installed, row.name);
+    for (const auto &[name, damage] : cases) {
+        damage(fake().app_path());
+        ASSERT_NE(ListTree(fake().app_path()), installed) << name;
+        ExpectRepaired(installed, name);
     }
 }
 
@@ -100,7 +91,8 @@ TEST_F(CopyRepairTest, WithoutARecordTheCopyIsHeldToThePackage) {
         {"whole copy", [](const std::string &) {}, false},
         {"client's file of its own",
          [](const std::string &app) { WriteFile(app + "/share/own", "x"); }, false},
-        {"file grown", [](const std::string &app) { Resize(app + "/share/filler/part-00002", 1); },
+        {"file grown",
+         [](const std::string &app) { fs::resize_file(app + "/share/filler/part-00002", 1); },
          true},
     };
     Install();
