@@ -68,13 +68,14 @@ const char *TypeName(InstalledEntry::Type type) {
     return "something else";
 }
 
-// Empty when the entry at path is what the record says; else what is wrong.
-std::string Difference(int dir, const std::string &path, const InstalledEntry &recorded) {
+// Empty when the entry name in dir is what the record says; else what is wrong. The system's
+// text without translation: this may run beside the start-up's setlocale.
+std::string Difference(int dir, const char *name, const InstalledEntry &recorded) {
     struct stat st;
-    if (::fstatat(dir, path.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0)
-        return std::strerror(errno);
+    if (::fstatat(dir, name, &st, AT_SYMLINK_NOFOLLOW) != 0)
+        return strerrordesc_np(errno);
     InstalledEntry found;
-    if (!EntryOf(dir, path.c_str(), st, found) || found.type != recorded.type)
+    if (!EntryOf(dir, name, st, found) || found.type != recorded.type)
         return std::string("not ") + TypeName(recorded.type);
     char what[160] = "";
     if (found.size != recorded.size)
@@ -86,6 +87,47 @@ std::string Difference(int dir, const std::string &path, const InstalledEntry &r
         return "a link to '" + found.target + "' instead of '" + recorded.target + "'";
     return what;
 }
+
+// The folder of each entry, opened once for the entries that follow it in the record's order:
+// an lstat then resolves one name, not the whole path. A folder is never reached through a link.
+class EntryFolders {
+public:
+    explicit EntryFolders(int root) : root_(root) {}
+    ~EntryFolders() { Close(); }
+    EntryFolders(const EntryFolders &) = delete;
+    EntryFolders &operator=(const EntryFolders &) = delete;
+
+    // The descriptor of path's folder, name pointing at path's last part; -1 with errno set
+    // when that folder cannot be opened.
+    int Of(const std::string &path, const char *&name) {
+        const size_t slash = path.rfind('/');
+        if (slash == std::string::npos) {
+            name = path.c_str();
+            return root_;
+        }
+        name = path.c_str() + slash + 1;
+        if (path.compare(0, slash, folder_) != 0 || folder_.size() != slash) {
+            Close();
+            folder_ = path.substr(0, slash);
+            fd_ = ::openat(root_, folder_.c_str(), O_PATH | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+            error_ = errno;
+        }
+        errno = error_;
+        return fd_;
+    }
+
+private:
+    void Close() {
+        if (fd_ >= 0)
+            ::close(fd_);
+        fd_ = -1;
+    }
+
+    int root_;
+    int fd_ = -1;
+    int error_ = 0;
+    std::string folder_ = "/";  // no folder of the record
+};
 
 }  // namespace
 
@@ -114,9 +156,13 @@ CopyDifference CompareCopy(const ustring &app, const InstalledList &record) {
     CopyDifference difference;
     const DirFd dir(app);
     const int open_error = dir.get() < 0 ? errno : 0;
+    EntryFolders folders(dir.get());
     for (const auto &item : record) {
-        const std::string what = open_error != 0 ? std::strerror(open_error)
-                                                 : Difference(dir.get(), item.first, item.second);
+        const char *name = nullptr;
+        const int folder = open_error != 0 ? -1 : folders.Of(item.first, name);
+        const std::string what = open_error != 0 ? strerrordesc_np(open_error)
+                                 : folder < 0    ? strerrordesc_np(errno)
+                                                 : Difference(folder, name, item.second);
         if (what.empty())
             continue;
         if (difference.count++ == 0) {

@@ -6,6 +6,7 @@
 
 #include "common/log.h"
 #include "service/cloud-service.h"
+#include "service/copy-check-ahead.h"
 #include "service/copy-compare.h"
 #include "service/installed-record.h"
 #include "service/package-fd.h"
@@ -36,11 +37,15 @@ bool Service::MayRepairCopy() const {
 bool Service::FindCopyDamage() {
     if (!MayRepairCopy())
         return false;
-    InstalledList record;
-    const bool recorded = ReadInstalledRecord(app_path, record);
-    if (!recorded && ListPackage(record) != 0)
-        return false;
-    const CopyDifference difference = CompareCopy(app_path, record);
+    CopyCheck check = TakeCopyCheck(app_path);
+    const bool recorded = check.recorded;
+    if (!recorded) {
+        if (ListPackage(check.record) != 0)
+            return false;
+        check.difference = CompareCopy(app_path, check.record);
+    }
+    const InstalledList &record = check.record;
+    const CopyDifference &difference = check.difference;
     if (difference.count == 0) {
         if (!recorded) {
             LOX_LOG(INFO, "service_debug", "cloud-service",

@@ -9,9 +9,10 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <charconv>
 #include <cstdio>
 #include <cstring>
-#include <sstream>
+#include <string_view>
 
 #include "common/file-op.h"
 #include "common/log.h"
@@ -48,8 +49,9 @@ int HexDigit(char c) {
 }
 
 // False for a bad escape, a byte that should have been escaped, or an empty text.
-bool Unescape(const std::string &text, std::string &out) {
+bool Unescape(std::string_view text, std::string &out) {
     out.clear();
+    out.reserve(text.size());
     for (size_t i = 0; i < text.size(); ++i) {
         const unsigned char byte = static_cast<unsigned char>(text[i]);
         if (byte != '%') {
@@ -69,14 +71,16 @@ bool Unescape(const std::string &text, std::string &out) {
 }
 
 // Relative, with no empty, "." or ".." part: nothing outside the copy can be named.
-bool IsInsidePath(const std::string &path) {
-    if (path.empty() || path.front() == '/' || path.back() == '/')
-        return false;
-    std::istringstream parts(path);
-    for (std::string part; std::getline(parts, part, '/');)
+bool IsInsidePath(std::string_view path) {
+    for (;;) {
+        const size_t slash = path.find('/');
+        const std::string_view part = path.substr(0, slash);
         if (part.empty() || part == "." || part == "..")
             return false;
-    return true;
+        if (slash == std::string_view::npos)
+            return true;
+        path.remove_prefix(slash + 1);
+    }
 }
 
 std::string EntryLine(const std::string &path, const InstalledEntry &entry) {
@@ -88,50 +92,77 @@ std::string EntryLine(const std::string &path, const InstalledEntry &entry) {
     return line + "\n";
 }
 
-bool ParseEntry(const std::string &line, InstalledList &entries) {
-    std::istringstream fields(line);
-    char type = 0;
-    long long size = -1;
-    std::string bits, path_text, target_text, path, rest;
-    fields >> type >> size >> bits >> path_text;
-    if (!fields || size < 0 || bits.empty() || bits.size() > 3 ||
-        bits.find_first_not_of("01234567") != std::string::npos || !Unescape(path_text, path) ||
-        !IsInsidePath(path))
-        return false;
-    InstalledEntry entry;
-    entry.type = static_cast<InstalledEntry::Type>(type);
-    entry.size = size;
-    entry.run_bits = static_cast<unsigned>(std::stoul(bits, nullptr, 8));
-    if (entry.run_bits & ~0111u)
-        return false;
-    if (entry.type == InstalledEntry::Link) {
-        if (!(fields >> target_text) || !Unescape(target_text, entry.target) || size != 0 ||
-            entry.run_bits != 0)
-            return false;
-    } else if (entry.type == InstalledEntry::Dir) {
-        if (size != 0)
-            return false;
-    } else if (entry.type != InstalledEntry::File) {
-        return false;
+// The fields of line between single blanks; their count, 0 for an empty field or more than max.
+size_t SplitFields(std::string_view line, std::string_view *fields, size_t max) {
+    for (size_t count = 0; count < max;) {
+        const size_t blank = line.find(' ');
+        fields[count] = line.substr(0, blank);
+        if (fields[count++].empty())
+            return 0;
+        if (blank == std::string_view::npos)
+            return count;
+        line.remove_prefix(blank + 1);
     }
-    if (fields >> rest)
-        return false;
-    return entries.emplace(path, entry).second;
+    return 0;
 }
 
-bool ParseRecord(const std::string &text, InstalledList &entries) {
-    std::istringstream lines(text);
-    std::string line;
-    if (!std::getline(lines, line) || line != kFormatLine)
+template <typename Number>
+bool ParseNumber(std::string_view text, int base, Number &value) {
+    const char *end = text.data() + text.size();
+    const auto parsed = std::from_chars(text.data(), end, value, base);
+    return parsed.ec == std::errc() && parsed.ptr == end;
+}
+
+// The type's own rules: sizes of files only, run bits of no link, a target of links only.
+bool IsConsistent(const InstalledEntry &entry, size_t fields) {
+    switch (entry.type) {
+        case InstalledEntry::File:
+            return fields == 4;
+        case InstalledEntry::Dir:
+            return fields == 4 && entry.size == 0;
+        case InstalledEntry::Link:
+            return fields == 5 && entry.size == 0 && entry.run_bits == 0;
+    }
+    return false;
+}
+
+bool ParseEntry(std::string_view line, InstalledList &entries) {
+    std::string_view field[5];
+    const size_t count = SplitFields(line, field, 5);
+    InstalledEntry entry;
+    std::string path;
+    if (count < 4 || field[0].size() != 1 || !ParseNumber(field[1], 10, entry.size) ||
+        entry.size < 0 || field[2].size() > 3 || !ParseNumber(field[2], 8, entry.run_bits) ||
+        (entry.run_bits & ~0111u) != 0 || !Unescape(field[3], path) || !IsInsidePath(path))
         return false;
-    while (std::getline(lines, line)) {
-        if (line.rfind("end ", 0) == 0) {
-            std::string trailing;
-            return line == "end " + std::to_string(entries.size()) &&
-                   !std::getline(lines, trailing);
-        }
-        if (!ParseEntry(line, entries))
+    entry.type = static_cast<InstalledEntry::Type>(field[0][0]);
+    if (!IsConsistent(entry, count) ||
+        (entry.type == InstalledEntry::Link && !Unescape(field[4], entry.target)))
+        return false;
+    // Written in order, each path once: anything else was not written by us.
+    if (!entries.empty() && !(entries.rbegin()->first < path))
+        return false;
+    entries.emplace_hint(entries.end(), std::move(path), std::move(entry));
+    return true;
+}
+
+bool ParseRecord(std::string_view text, InstalledList &entries) {
+    bool first = true;
+    while (!text.empty()) {
+        const size_t end = text.find('\n');
+        if (end == std::string_view::npos)
             return false;
+        const std::string_view line = text.substr(0, end);
+        text.remove_prefix(end + 1);
+        if (first) {
+            if (line != kFormatLine)
+                return false;
+            first = false;
+        } else if (line.substr(0, 4) == "end ") {
+            return text.empty() && line.substr(4) == std::to_string(entries.size());
+        } else if (!ParseEntry(line, entries)) {
+            return false;
+        }
     }
     return false;
 }
