@@ -18,8 +18,9 @@ struct InstalledEntry {
 // By path relative to the application directory, without "." or empty parts.
 using InstalledList = std::map<std::string, InstalledEntry>;
 
-// A record larger than this is not ours: it counts as none, and no listing grows past it.
-constexpr long long kMaxInstalledRecordBytes = 32LL << 20;
+// A record larger than this (some 200 000 entries) is not ours: it counts as none, and no
+// listing grows past it.
+constexpr long long kMaxInstalledRecordBytes = 8LL << 20;
 
 // The application directory's path followed by ".installed".
 ustring InstalledRecordPath(const ustring &app_path);
