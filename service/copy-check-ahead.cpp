@@ -6,10 +6,14 @@
 namespace {
 
 CopyCheck CheckCopy(const ustring &app) {
+    CopyComparer comparer(app);
+    const auto compare = [&comparer](const std::string &path, const InstalledEntry &entry) {
+        comparer.Check(path, entry);
+    };
     CopyCheck check;
-    check.recorded = ReadInstalledRecord(app, check.record);
-    if (check.recorded)
-        check.difference = CompareCopy(app, check.record);
+    check.recorded = VisitInstalledRecord(app, compare);
+    check.entries = comparer.Entries();
+    check.difference = comparer.Difference();
     return check;
 }
 

@@ -8,8 +8,8 @@
 // starts: an up-to-date run then hardly waits for the lstat of every entry. Reads only; logs
 // nothing (the log is not set up yet).
 struct CopyCheck {
-    bool recorded = false;  // a record was there; else the rest is empty
-    InstalledList record;
+    bool recorded = false;  // a record was there; else the rest says nothing
+    long long entries = 0;  // in the record
     CopyDifference difference;
 };
 

@@ -70,7 +70,7 @@ const char *TypeName(InstalledEntry::Type type) {
 
 // Empty when the entry name in dir is what the record says; else what is wrong. The system's
 // text without translation: this may run beside the start-up's setlocale.
-std::string Difference(int dir, const char *name, const InstalledEntry &recorded) {
+std::string WhatDiffers(int dir, const char *name, const InstalledEntry &recorded) {
     struct stat st;
     if (::fstatat(dir, name, &st, AT_SYMLINK_NOFOLLOW) != 0)
         return strerrordesc_np(errno);
@@ -87,47 +87,6 @@ std::string Difference(int dir, const char *name, const InstalledEntry &recorded
         return "a link to '" + found.target + "' instead of '" + recorded.target + "'";
     return what;
 }
-
-// The folder of each entry, opened once for the entries that follow it in the record's order:
-// an lstat then resolves one name, not the whole path. A folder is never reached through a link.
-class EntryFolders {
-public:
-    explicit EntryFolders(int root) : root_(root) {}
-    ~EntryFolders() { Close(); }
-    EntryFolders(const EntryFolders &) = delete;
-    EntryFolders &operator=(const EntryFolders &) = delete;
-
-    // The descriptor of path's folder, name pointing at path's last part; -1 with errno set
-    // when that folder cannot be opened.
-    int Of(const std::string &path, const char *&name) {
-        const size_t slash = path.rfind('/');
-        if (slash == std::string::npos) {
-            name = path.c_str();
-            return root_;
-        }
-        name = path.c_str() + slash + 1;
-        if (path.compare(0, slash, folder_) != 0 || folder_.size() != slash) {
-            Close();
-            folder_ = path.substr(0, slash);
-            fd_ = ::openat(root_, folder_.c_str(), O_PATH | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
-            error_ = errno;
-        }
-        errno = error_;
-        return fd_;
-    }
-
-private:
-    void Close() {
-        if (fd_ >= 0)
-            ::close(fd_);
-        fd_ = -1;
-    }
-
-    int root_;
-    int fd_ = -1;
-    int error_ = 0;
-    std::string folder_ = "/";  // no folder of the record
-};
 
 }  // namespace
 
@@ -152,23 +111,56 @@ int ListCopy(const ustring &app, InstalledList &entries) {
     return -1;
 }
 
-CopyDifference CompareCopy(const ustring &app, const InstalledList &record) {
-    CopyDifference difference;
-    const DirFd dir(app);
-    const int open_error = dir.get() < 0 ? errno : 0;
-    EntryFolders folders(dir.get());
-    for (const auto &item : record) {
-        const char *name = nullptr;
-        const int folder = open_error != 0 ? -1 : folders.Of(item.first, name);
-        const std::string what = open_error != 0 ? strerrordesc_np(open_error)
-                                 : folder < 0    ? strerrordesc_np(errno)
-                                                 : Difference(folder, name, item.second);
-        if (what.empty())
-            continue;
-        if (difference.count++ == 0) {
-            difference.first = item.first;
-            difference.what = what;
-        }
+CopyComparer::CopyComparer(const ustring &app)
+    : root_(::open(app.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC)),
+      root_error_(root_ < 0 ? errno : 0) {}
+
+CopyComparer::~CopyComparer() {
+    CloseFolder();
+    if (root_ >= 0)
+        ::close(root_);
+}
+
+void CopyComparer::Check(const std::string &path, const InstalledEntry &recorded) {
+    ++entries_;
+    const char *name = nullptr;
+    const int folder = root_ < 0 ? -1 : FolderOf(path, name);
+    const std::string what = root_ < 0    ? strerrordesc_np(root_error_)
+                             : folder < 0 ? strerrordesc_np(folder_error_)
+                                          : WhatDiffers(folder, name, recorded);
+    if (what.empty())
+        return;
+    if (difference_.count++ == 0) {
+        difference_.first = path;
+        difference_.what = what;
     }
-    return difference;
+}
+
+int CopyComparer::FolderOf(const std::string &path, const char *&name) {
+    const size_t slash = path.rfind('/');
+    if (slash == std::string::npos) {
+        name = path.c_str();
+        return root_;
+    }
+    name = path.c_str() + slash + 1;
+    if (folder_.size() != slash || path.compare(0, slash, folder_) != 0) {
+        CloseFolder();
+        folder_.assign(path, 0, slash);
+        folder_fd_ =
+            ::openat(root_, folder_.c_str(), O_PATH | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+        folder_error_ = errno;
+    }
+    return folder_fd_;
+}
+
+void CopyComparer::CloseFolder() {
+    if (folder_fd_ >= 0)
+        ::close(folder_fd_);
+    folder_fd_ = -1;
+}
+
+CopyDifference CompareCopy(const ustring &app, const InstalledList &record) {
+    CopyComparer comparer(app);
+    for (const auto &item : record) comparer.Check(item.first, item.second);
+    return comparer.Difference();
 }

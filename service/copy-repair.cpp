@@ -38,26 +38,26 @@ bool Service::FindCopyDamage() {
     if (!MayRepairCopy())
         return false;
     CopyCheck check = TakeCopyCheck(app_path);
-    const bool recorded = check.recorded;
-    if (!recorded) {
-        if (ListPackage(check.record) != 0)
+    if (!check.recorded) {
+        InstalledList listing;
+        if (ListPackage(listing) != 0)
             return false;
-        check.difference = CompareCopy(app_path, check.record);
-    }
-    const InstalledList &record = check.record;
-    const CopyDifference &difference = check.difference;
-    if (difference.count == 0) {
-        if (!recorded) {
+        check.entries = static_cast<long long>(listing.size());
+        check.difference = CompareCopy(app_path, listing);
+        if (check.difference.count == 0) {
             LOX_LOG(INFO, "service_debug", "cloud-service",
                     "per-user copy '%s' matches the package: recording it", app_path.c_str());
-            WriteInstalledRecord(app_path, record);
+            WriteInstalledRecord(app_path, listing);
         }
-        return false;
     }
+    const CopyDifference &difference = check.difference;
+    if (difference.count == 0)
+        return false;
     LOX_LOG(INFO, "service_debug", "cloud-service",
-            "per-user copy '%s' is damaged: %lld of %zu %s entries differ, the first '%s': %s",
-            app_path.c_str(), difference.count, record.size(), recorded ? "installed" : "packaged",
-            difference.first.c_str(), difference.what.c_str());
+            "per-user copy '%s' is damaged: %lld of %lld %s entries differ, the first '%s': %s",
+            app_path.c_str(), difference.count, check.entries,
+            check.recorded ? "installed" : "packaged", difference.first.c_str(),
+            difference.what.c_str());
     copy_damaged = true;
     return true;
 }

@@ -126,46 +126,60 @@ bool IsConsistent(const InstalledEntry &entry, size_t fields) {
     return false;
 }
 
-bool ParseEntry(std::string_view line, InstalledList &entries) {
-    std::string_view field[5];
-    const size_t count = SplitFields(line, field, 5);
-    InstalledEntry entry;
-    std::string path;
-    if (count < 4 || field[0].size() != 1 || !ParseNumber(field[1], 10, entry.size) ||
-        entry.size < 0 || field[2].size() > 3 || !ParseNumber(field[2], 8, entry.run_bits) ||
-        (entry.run_bits & ~0111u) != 0 || !Unescape(field[3], path) || !IsInsidePath(path))
-        return false;
-    entry.type = static_cast<InstalledEntry::Type>(field[0][0]);
-    if (!IsConsistent(entry, count) ||
-        (entry.type == InstalledEntry::Link && !Unescape(field[4], entry.target)))
-        return false;
-    // Written in order, each path once: anything else was not written by us.
-    if (!entries.empty() && !(entries.rbegin()->first < path))
-        return false;
-    entries.emplace_hint(entries.end(), std::move(path), std::move(entry));
-    return true;
-}
+// Reads one record after another, each path into the same buffer: a check of the copy then
+// allocates nothing per entry.
+class RecordParser {
+public:
+    explicit RecordParser(const InstalledVisitor &visit) : visit_(visit) {}
 
-bool ParseRecord(std::string_view text, InstalledList &entries) {
-    bool first = true;
-    while (!text.empty()) {
-        const size_t end = text.find('\n');
-        if (end == std::string_view::npos)
-            return false;
-        const std::string_view line = text.substr(0, end);
-        text.remove_prefix(end + 1);
-        if (first) {
-            if (line != kFormatLine)
+    bool Parse(std::string_view text) {
+        bool first = true;
+        while (!text.empty()) {
+            const size_t end = text.find('\n');
+            if (end == std::string_view::npos)
                 return false;
-            first = false;
-        } else if (line.substr(0, 4) == "end ") {
-            return text.empty() && line.substr(4) == std::to_string(entries.size());
-        } else if (!ParseEntry(line, entries)) {
-            return false;
+            const std::string_view line = text.substr(0, end);
+            text.remove_prefix(end + 1);
+            if (first) {
+                if (line != kFormatLine)
+                    return false;
+                first = false;
+            } else if (line.substr(0, 4) == "end ") {
+                return text.empty() && line.substr(4) == std::to_string(count_);
+            } else if (!Entry(line)) {
+                return false;
+            }
         }
+        return false;
     }
-    return false;
-}
+
+private:
+    bool Entry(std::string_view line) {
+        std::string_view field[5];
+        const size_t count = SplitFields(line, field, 5);
+        if (count < 4 || field[0].size() != 1 || !ParseNumber(field[1], 10, entry_.size) ||
+            entry_.size < 0 || field[2].size() > 3 || !ParseNumber(field[2], 8, entry_.run_bits) ||
+            (entry_.run_bits & ~0111u) != 0 || !Unescape(field[3], path_) || !IsInsidePath(path_))
+            return false;
+        entry_.type = static_cast<InstalledEntry::Type>(field[0][0]);
+        entry_.target.clear();
+        if (!IsConsistent(entry_, count) ||
+            (entry_.type == InstalledEntry::Link && !Unescape(field[4], entry_.target)))
+            return false;
+        // Written in order, each path once: anything else was not written by us.
+        if (count_ > 0 && !(previous_ < path_))
+            return false;
+        visit_(path_, entry_);
+        ++count_;
+        previous_.swap(path_);
+        return true;
+    }
+
+    const InstalledVisitor &visit_;
+    std::string path_, previous_;
+    InstalledEntry entry_;
+    size_t count_ = 0;
+};
 
 // The whole file, when it is a regular file within the size limit.
 bool ReadSmallFile(const ustring &path, std::string &text) {
@@ -212,10 +226,17 @@ int WriteInstalledRecord(const ustring &app_path, const InstalledList &entries) 
     return -1;
 }
 
+bool VisitInstalledRecord(const ustring &app_path, const InstalledVisitor &visit) {
+    std::string text;
+    return ReadSmallFile(InstalledRecordPath(app_path), text) && RecordParser(visit).Parse(text);
+}
+
 bool ReadInstalledRecord(const ustring &app_path, InstalledList &entries) {
     entries.clear();
-    std::string text;
-    if (ReadSmallFile(InstalledRecordPath(app_path), text) && ParseRecord(text, entries))
+    const auto keep = [&entries](const std::string &path, const InstalledEntry &entry) {
+        entries.emplace_hint(entries.end(), path, entry);
+    };
+    if (VisitInstalledRecord(app_path, keep))
         return true;
     entries.clear();
     return false;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <map>
 #include <string>
 
@@ -27,6 +28,10 @@ ustring InstalledRecordPath(const ustring &app_path);
 // Writes the record atomically (temporary name, flush, rename, flush of the folder); 0, or -1
 // after logging why.
 int WriteInstalledRecord(const ustring &app_path, const InstalledList &entries);
+using InstalledVisitor = std::function<void(const std::string &path, const InstalledEntry &)>;
+// Hands each entry of the record to visit, in the order of their paths. True when a whole,
+// well-formed record is there; anything else is no record (some entries may have been visited).
+bool VisitInstalledRecord(const ustring &app_path, const InstalledVisitor &visit);
 // True with entries filled when a whole, well-formed record is there; anything else is no
 // record.
 bool ReadInstalledRecord(const ustring &app_path, InstalledList &entries);
