@@ -9,8 +9,10 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
+#include <string>
 
 #include "extractor/package-check.h"
 
@@ -18,6 +20,16 @@ namespace {
 
 constexpr char kBeat = 'b';
 constexpr char kResult = 'r';
+constexpr char kEntry = 'e';
+
+// A listed entry on the pipe: this, then the path's and the link's bytes.
+struct EntryMessage {
+    PackageExtractor::ListedEntry::Type type;
+    long long size;
+    unsigned mode;
+    uint32_t path_size;
+    uint32_t link_size;
+};
 // Beats closer than this carry no news for a limit counted in seconds.
 constexpr long long kBeatEveryMs = 20;
 
@@ -39,9 +51,20 @@ void WriteAll(int fd, const char *bytes, size_t size) {
     }
 }
 
+void SendEntry(int out, const PackageExtractor::ListedEntry &entry) {
+    const EntryMessage head{entry.type, entry.size, entry.mode,
+                            static_cast<uint32_t>(std::strlen(entry.path)),
+                            static_cast<uint32_t>(std::strlen(entry.link))};
+    std::string message(1, kEntry);
+    message.append(reinterpret_cast<const char *>(&head), sizeof head);
+    message.append(entry.path, head.path_size);
+    message.append(entry.link, head.link_size);
+    WriteAll(out, message.data(), message.size());
+}
+
 // The child's whole life: no Qt, no log (another thread may have held its lock at the fork).
 [[noreturn]] void RunChild(int fd, const char *target, const PackageExtractor::Budget &budget,
-                           int out) {
+                           bool listing, int out) {
     long long last = 0;
     const auto beat = [out, &last] {
         const long long now = NowMs();
@@ -50,8 +73,11 @@ void WriteAll(int fd, const char *bytes, size_t size) {
             WriteAll(out, &kBeat, 1);
         }
     };
+    PackageExtractor::EntrySink send;
+    if (listing)
+        send = [out](const PackageExtractor::ListedEntry &entry) { SendEntry(out, entry); };
     PackageExtractor::CheckResult result;
-    CheckPackage(fd, target, budget, beat, result);
+    CheckPackage(fd, target, budget, beat, send, result);
     char message[1 + sizeof result];
     message[0] = kResult;
     std::memcpy(message + 1, &result, sizeof result);
@@ -66,8 +92,9 @@ CheckChild::~CheckChild() {
 }
 
 void CheckChild::Start(int fd, const char *target, const PackageExtractor::Budget &budget,
-                       int stall_ms) {
+                       int stall_ms, const PackageExtractor::EntrySink &listed) {
     stall_ms_ = stall_ms;
+    listed_ = listed;
     int ends[2];
     if (::pipe2(ends, O_CLOEXEC) == 0) {
         const pid_t parent = ::getpid();
@@ -79,7 +106,7 @@ void CheckChild::Start(int fd, const char *target, const PackageExtractor::Budge
             if (::getppid() != parent)
                 ::_exit(1);
             ::close(ends[0]);
-            RunChild(fd, target, budget, ends[1]);
+            RunChild(fd, target, budget, static_cast<bool>(listed), ends[1]);
         }
         ::close(ends[1]);
         if (pid_ > 0) {
@@ -91,7 +118,7 @@ void CheckChild::Start(int fd, const char *target, const PackageExtractor::Budge
     }
     // Without a child nothing can end a loop inside libarchive; the check still runs.
     CheckPackage(
-        fd, target, budget, [] {}, result_);
+        fd, target, budget, [] {}, listed, result_);
     done_ = true;
 }
 
@@ -132,18 +159,56 @@ bool CheckChild::Receive(int wait_ms) {
     }
     last_beat_ms_ = NowMs();
     received_.append(bytes, static_cast<size_t>(got));
-    const size_t at = received_.find(kResult);
-    if (at == std::string::npos) {
-        received_.clear();  // beats only
-        return false;
+    return TakeMessages();
+}
+
+bool CheckChild::TakeMessages() {
+    size_t at = 0;
+    while (at < received_.size()) {
+        const char kind = received_[at];
+        if (kind == kBeat) {
+            ++at;
+        } else if (kind == kEntry) {
+            const size_t taken = TakeEntry(at + 1);
+            if (taken == 0)
+                break;
+            at += 1 + taken;
+        } else if (kind != kResult) {
+            Finish(CheckResult::Damaged, "the check sent what it never sends");
+            return true;
+        } else if (received_.size() - at - 1 < sizeof result_) {
+            break;
+        } else {
+            std::memcpy(&result_, received_.data() + at + 1, sizeof result_);
+            result_.reason[sizeof result_.reason - 1] = '\0';
+            Reap(false);
+            done_ = true;
+            return true;
+        }
     }
-    if (received_.size() - at - 1 < sizeof result_)
-        return false;
-    std::memcpy(&result_, received_.data() + at + 1, sizeof result_);
-    result_.reason[sizeof result_.reason - 1] = '\0';
-    Reap(false);
-    done_ = true;
-    return true;
+    received_.erase(0, at);
+    return false;
+}
+
+size_t CheckChild::TakeEntry(size_t from) {
+    EntryMessage head;
+    if (received_.size() - from < sizeof head)
+        return 0;
+    std::memcpy(&head, received_.data() + from, sizeof head);
+    const size_t whole = sizeof head + head.path_size + head.link_size;
+    if (received_.size() - from < whole)
+        return 0;
+    const std::string path = received_.substr(from + sizeof head, head.path_size);
+    const std::string link = received_.substr(from + sizeof head + head.path_size, head.link_size);
+    PackageExtractor::ListedEntry entry;
+    entry.type = head.type;
+    entry.size = head.size;
+    entry.mode = head.mode;
+    entry.path = path.c_str();
+    entry.link = link.c_str();
+    if (listed_)
+        listed_(entry);
+    return whole;
 }
 
 void CheckChild::Finish(CheckResult::Verdict verdict, const char *why) {

@@ -5,11 +5,7 @@
 #include <functional>
 #include <string_view>
 
-namespace {
-
-// path without empty and "." components, as the writer resolves it below the target; false
-// when it has a ".." component.
-bool Normalize(const char *path, std::string &normal) {
+bool NormalizeEntryPath(const char *path, std::string &normal) {
     normal.clear();
     const std::string text(path);
     for (size_t start = 0; start <= text.size();) {
@@ -25,6 +21,8 @@ bool Normalize(const char *path, std::string &normal) {
     }
     return true;
 }
+
+namespace {
 
 // The key of the first size bytes of path.
 size_t Key(const std::string &path, size_t size) {
@@ -54,7 +52,7 @@ std::string EntryRules::MadeOnWay(const std::string &path, bool whole, Kind &kin
 // its own path fails as well, since the writer removes the path first.
 std::string EntryRules::HardLinkRefusal(const std::string &path, const char *raw_target) const {
     std::string target;
-    if (!Normalize(raw_target, target))
+    if (!NormalizeEntryPath(raw_target, target))
         return "a '..' in its hard link's target";
     Kind kind = Kind::File;
     const std::string made = MadeOnWay(target, true, kind);
@@ -82,7 +80,7 @@ std::string EntryRules::Refusal(archive_entry *entry) {
     std::string path;
     if (!raw_path || !*raw_path)
         return "no path";
-    if (!Normalize(raw_path, path))
+    if (!NormalizeEntryPath(raw_path, path))
         return "a '..' in its path";
     // A client is files, folders and links; anything else is a header gone wrong (a zip keeps
     // the type only in its central directory, under no checksum).

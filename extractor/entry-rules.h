@@ -5,6 +5,10 @@
 
 struct archive_entry;
 
+// path without empty and "." parts, as the writer resolves it below the target; false when it
+// has a ".." part.
+bool NormalizeEntryPath(const char *path, std::string &normal);
+
 // The rules the extraction applies to an entry's header, applied without writing anything:
 // no ".." in its path or its hard link's target, no entry but a file, folder or link, nothing
 // written through a symbolic link or a file that an earlier entry made, and a hard link only to a

@@ -15,6 +15,16 @@ public:
         return extractor.Check(result);
     }
 
+    int CheckListing(int fd, const char *target, int stall_ms, const EntrySink &listed,
+                     CheckResult &result) override {
+        Extractor extractor;
+        extractor.SetPackage(fd);
+        extractor.SetTarget(target);
+        extractor.SetStallLimit(stall_ms);
+        extractor.SetEntrySink(listed);
+        return extractor.Check(result);
+    }
+
     int Extract(int fd, const char *target, int known_entries, const Budget &budget,
                 Totals &totals) override {
         Extractor extractor;

@@ -275,6 +275,10 @@ void Extractor::SetStallLimit(int ms) {
     stall_ms = ms;
 }
 
+void Extractor::SetEntrySink(const PackageExtractor::EntrySink &listed) {
+    entry_sink = listed;
+}
+
 int Extractor::Check(PackageExtractor::CheckResult &result) {
     const PackageFile file(package_fd, source);
     if (file.fd() < 0) {
@@ -285,7 +289,7 @@ int Extractor::Check(PackageExtractor::CheckResult &result) {
         return -1;
     }
     CheckChild child;
-    child.Start(file.fd(), target.c_str(), budget, stall_ms);
+    child.Start(file.fd(), target.c_str(), budget, stall_ms, entry_sink);
     child.Wait(result);
     return result.verdict == PackageExtractor::CheckResult::Fits ? 0 : -1;
 }

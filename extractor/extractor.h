@@ -26,6 +26,8 @@ public:
     void SetBudget(const PackageExtractor::Budget &limits);
     // How long a check may go without reading a new header or data block.
     void SetStallLimit(int ms);
+    // Check hands every entry that passed the rules to listed.
+    void SetEntrySink(const PackageExtractor::EntrySink &listed);
 
     // 0 when every entry was written below the target, -1 otherwise. This thread reads,
     // inflates, checks and sends the progress, a second one writes the entries. Should the
@@ -49,5 +51,6 @@ private:
     int known_entries = 0;
     PackageExtractor::Budget budget;
     int stall_ms = kPackageStallMs;
+    PackageExtractor::EntrySink entry_sink;
     Totals totals;
 };

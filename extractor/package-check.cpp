@@ -37,8 +37,34 @@ bool HasData(archive_entry *entry) {
     return !archive_entry_size_is_set(entry) || archive_entry_size(entry) > 0;
 }
 
+// The entry as the extraction will make it; the rules have passed its paths.
+void List(archive_entry *entry, const PackageExtractor::EntrySink &listed) {
+    using Listed = PackageExtractor::ListedEntry;
+    std::string path, link;
+    NormalizeEntryPath(archive_entry_pathname(entry), path);
+    Listed listing;
+    listing.size = archive_entry_size(entry);
+    listing.mode = archive_entry_perm(entry);
+    const char *hard_link = archive_entry_hardlink(entry);
+    const auto type = archive_entry_filetype(entry);
+    if (hard_link) {
+        listing.type = Listed::HardLink;
+        NormalizeEntryPath(hard_link, link);
+    } else if (type == AE_IFLNK) {
+        listing.type = Listed::Symlink;
+        const char *target = archive_entry_symlink(entry);
+        link = target ? target : "";
+    } else {
+        listing.type = type == AE_IFDIR ? Listed::Dir : Listed::File;
+    }
+    listing.path = path.c_str();
+    listing.link = link.c_str();
+    listed(listing);
+}
+
 void CheckEntries(archive *reader, PackageStream &stream, int fd, const Budget &budget,
-                  const std::function<void()> &beat, CheckResult &result) {
+                  const std::function<void()> &beat, const PackageExtractor::EntrySink &listed,
+                  CheckResult &result) {
     EntryRules rules;
     std::string last = "the first entry";
     for (;;) {
@@ -55,6 +81,8 @@ void CheckEntries(archive *reader, PackageStream &stream, int fd, const Budget &
             return Refuse(result, CheckResult::Damaged, EntryName(entry) + refusal);
         if (!AddToSums(entry, budget, result))
             return;
+        if (listed)
+            List(entry, listed);
         if (HasData(entry) && !ReadData(reader, beat))
             return Refuse(result, CheckResult::Damaged,
                           EntryName(entry) + stream.ReadError(reader));
@@ -98,7 +126,8 @@ bool PackageLiesBelow(int fd, const char *folder) {
 }
 
 void CheckPackage(int fd, const char *target, const Budget &budget,
-                  const std::function<void()> &beat, CheckResult &result) {
+                  const std::function<void()> &beat, const PackageExtractor::EntrySink &listed,
+                  CheckResult &result) {
     result = CheckResult();
     if (PackageLiesBelow(fd, target))
         return Refuse(result, CheckResult::Damaged, "the package lies inside the target");
@@ -108,5 +137,5 @@ void CheckPackage(int fd, const char *target, const Budget &budget,
     PackageStream stream(fd);
     if (stream.Open(reader.get()) != 0)
         return Refuse(result, CheckResult::Damaged, stream.ReadError(reader.get()));
-    CheckEntries(reader.get(), stream, fd, budget, beat, result);
+    CheckEntries(reader.get(), stream, fd, budget, beat, listed, result);
 }

@@ -8,10 +8,12 @@
 // One read of the whole package on fd, as the extraction into target would read it, writing
 // nothing: every checksum verified, every header held to the extraction's rules, the
 // block-rounded sizes and the inodes summed against the budget (stopping as soon as either
-// passes it). beat runs at every header and data block read. Logs nothing, takes no lock
-// other code may hold: it runs in a forked child.
+// passes it). beat runs at every header and data block read; listed, when set, at every entry
+// that passed the rules. Logs nothing, takes no lock other code may hold: it runs in a forked
+// child.
 void CheckPackage(int fd, const char *target, const PackageExtractor::Budget &budget,
-                  const std::function<void()> &beat, PackageExtractor::CheckResult &result);
+                  const std::function<void()> &beat, const PackageExtractor::EntrySink &listed,
+                  PackageExtractor::CheckResult &result);
 
 // The path the descriptor was opened with, as the system knows it now; empty for a pipe.
 std::string DescriptorPath(int fd);

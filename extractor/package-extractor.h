@@ -1,6 +1,7 @@
 #pragma once
 
 #include <climits>
+#include <functional>
 
 // The extractor as a module of its own in the installed tree's lib/, linked to libarchive: only
 // a run that unpacks loads it, the others do without libarchive and the libraries it brings.
@@ -42,11 +43,28 @@ public:
         CheckResult check;
     };
 
+    // One entry of the package as the check read it. The path and the link are normalized
+    // (no "." or empty parts); a hard link names, in link, the earlier entry whose file it
+    // shares, and its own type, size and mode say nothing.
+    struct ListedEntry {
+        enum Type : char { File = 'f', Dir = 'd', Symlink = 'l', HardLink = 'h' };
+        Type type = File;
+        long long size = 0;
+        unsigned mode = 0;  // permission bits
+        const char *path = "";
+        const char *link = "";
+    };
+    // Called in the calling process, in the package's order; what it keeps is its own affair.
+    using EntrySink = std::function<void(const ListedEntry &)>;
+
     // Reads the whole package on fd once, as extracting it into target would, and writes
     // nothing (see CheckPackage). Runs in a child process that is ended after stall_ms without
     // a new header or data block. 0 when the package fits, -1 otherwise; logs nothing.
     virtual int Check(int fd, const char *target, const Budget &budget, int stall_ms,
                       CheckResult &result) = 0;
+    // Check, with no budget, also handing every entry that passed the rules to listed.
+    virtual int CheckListing(int fd, const char *target, int stall_ms, const EntrySink &listed,
+                             CheckResult &result) = 0;
     // Unpacks the package on fd below target (made when missing) with per-entry progress.
     // known_entries is the count of a check that passed. The extraction verifies what the check
     // does as it reads, within budget, so a first install needs no check before it. 0, or -1

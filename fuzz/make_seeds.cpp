@@ -64,6 +64,17 @@ void RecordSeeds() {
                      "\nbackup=" + backups[layout % 4] + "\n");
 }
 
+void InstalledSeeds() {
+    const char *const records[] = {
+        "loxen-installed 1\nf 42 0 INFO\nd 0 111 bin\nf 9 111 bin/cloud-loxen-ui\nend 3\n",
+        "loxen-installed 1\nl 0 0 lib/libx.so libx.so.1\nf 8 100 a%20b%25c\nend 2\n",
+        "loxen-installed 1\nf 1 0 ../outside\nend 1\n",
+        "loxen-installed 1\nd 0 111 x\nend 2\n",
+    };
+    for (size_t i = 0; i < sizeof records / sizeof records[0]; ++i)
+        Seed("installed_record_fuzzer", "record" + std::to_string(i), records[i]);
+}
+
 void TextSeeds() {
     const char *const texts[] = {"a/b/c", "e\xCC\x81 \xC3\xA9", "\xF0\x9F\x98\x80/\xED\xA0\x80",
                                  "\xC3\x28\x41\x42", "ABC abc \xE2\x82\xAC\xE2\x82"};
@@ -102,6 +113,7 @@ int main(int argc, char **argv) {
     out = argv[1];
     PairSeeds();
     RecordSeeds();
+    InstalledSeeds();
     TextSeeds();
     ArchiveSeeds();
     return 0;

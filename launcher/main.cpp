@@ -20,6 +20,7 @@
 #include "launcher/run-log.h"
 #include "launcher/toolkit-messages.h"
 #include "service/cloud-service.h"
+#include "service/copy-check-ahead.h"
 #include "telk/brenlocale.h"
 #include "telk/instance-channel.h"
 #include "telk/qtsingleapplication.h"
@@ -153,12 +154,26 @@ QString initializeLanguage(QApplication &app) {
     return code;
 }
 
+// The per-user copy's path as the registry will hold it, from HOME alone: the check of the copy
+// starts before the toolkit does.
+ustring EarlyAppPath() {
+    const QByteArray home = qgetenv("HOME");
+    if (home.isEmpty())
+        return ustring();
+    for (const RegistryRow &row : kRegistry)
+        if (std::strcmp(row.key, "user_brenthor_loxen_app_path") == 0)
+            return ustring((home + row.suffix).constData());
+    return ustring();
+}
+
 }  // namespace
 
 int main(int argc, char **argv) {
     const int answered = AnswerCommandLine(argc, argv);
     if (answered >= 0)
         return answered;
+    // Read only: a second launcher, or a home left alone below, costs it nothing but the time.
+    StartCopyCheckAhead(EarlyAppPath());
     initialize_resources(argv[0]);
     ToolkitMessages::Hold();
     const DisplayPlatform platform;

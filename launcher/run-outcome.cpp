@@ -85,7 +85,9 @@ const char *OutcomeWord(const RunOutcome &outcome) {
         return "up to date";
     if (outcome.install.failed())
         return outcome.first_install ? "installation failed" : "replacement failed";
-    return outcome.first_install ? "installed" : "per-user copy replaced";
+    if (outcome.first_install)
+        return "installed";
+    return outcome.repair ? "per-user copy repaired" : "per-user copy replaced";
 }
 
 QString LogPath() {

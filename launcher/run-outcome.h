@@ -8,6 +8,7 @@
 struct RunOutcome {
     bool upgrade_needed = false;
     bool first_install = false;  // no client executable was in place before the run
+    bool repair = false;         // the copy in place was damaged
     RunProblem install;  // why the new copy is not in place; None when it is or none was due
     RunProblem start;    // why no client was started; None when one was
 };

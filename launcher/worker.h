@@ -37,6 +37,9 @@ private slots:
     void HandleServicce();
 
 private:
+    // Replaces the per-user copy with the package's, the dialog shown if it takes long.
+    void ReplaceCopy();
+
     friend class Launcher;  // wires HandleServicce to its start signal
 
     HandlerThread *thread;

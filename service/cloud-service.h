@@ -5,6 +5,7 @@
 #include "common/ustring.h"
 #include "extractor/package-extractor.h"
 #include "service/client-problem.h"
+#include "service/installed-record.h"
 #include "service/space-check.h"
 
 // The upgrade service: decides whether the per-user installation must be replaced and
@@ -48,6 +49,9 @@ public:
     virtual void FinishReplacement();
     // Moves the legacy data folder into the current per-user root.
     virtual void MigrateService();
+    // The run found the per-user copy damaged (it lost what was installed, or its start script
+    // cannot be run): it is replaced with the package's own.
+    bool IsCopyDamaged() const { return copy_damaged; }
 
     // The user's home directory, base of every per-user path.
     static QString GetUserInstallPath();
@@ -67,7 +71,8 @@ protected:
     bool IsReplacementRecordUnreadable() const;
     // Says in the log which record, and what the user can do about it.
     void ReportUnreadableRecord() const;
-    // Removes a half-written record that no record stands beside.
+    // Removes a half-written record that no record stands beside, and a half-written record of
+    // what was installed.
     void TidyReplacementRecord();
     // Finishes a replacement that an earlier run left half done, so that the installation in
     // place is whole (or absent, after a first install). 1 when the copy put back is newer than
@@ -82,6 +87,22 @@ protected:
     // The problem of a step that failed with error_number; a folder that refused the new files
     // is named.
     RunProblem StepFailed(int error_number, bool extracting) const;
+    // Builds equal and no replacement under way: the copy may be held to what was installed
+    // and replaced when damaged (never by an older package).
+    bool MayRepairCopy() const;
+    // Holds the copy to the record of what was installed (without one, once to the package's
+    // listing, which then becomes the record). True, the first difference logged, when
+    // something is damaged.
+    bool FindCopyDamage();
+    // The package's entries as the extraction would leave them; 0, or -1 (logged) when the
+    // package is refused or its listing too large.
+    int ListPackage(InstalledList &entries);
+    // A start script missing or without its run bit (not a noexec mount) makes the copy
+    // damaged, when it may be repaired.
+    void NoteUnrunnableStartScript(int start_error, bool noexec);
+    // The record of the copy just put in place, taken from the copy itself before the client
+    // writes anything; a failure costs only the record.
+    void RecordInstalledCopy();
 
     int timeout;
     ustring app_path;
@@ -97,4 +118,5 @@ protected:
     FreeSpace free_space;  // measured with the budget
     PackageExtractor *extractor = nullptr;
     bool extractor_loaded = false;  // tried once, whatever came of it
+    bool copy_damaged = false;
 };

@@ -14,6 +14,7 @@
 #include "extractor/package-extractor.h"
 #include "service/app-backup.h"
 #include "service/cloud-service.h"
+#include "service/installed-record.h"
 #include "service/package-fd.h"
 #include "service/registry-path.h"
 #include "service/replace-journal.h"
@@ -320,6 +321,9 @@ RunProblem Service::ReplaceAppDir() {
         LOX_LOG(ERROR, "service_debug", "cloud-service", "no application directory to prepare");
         return StepFailed(EINVAL, false);
     }
+    // A record must never describe another copy than the one in place.
+    if (RemoveInstalledRecord(app) != 0)
+        return StepFailed(errno, false);
     ReplaceJournal journal(app);
     ustring backup;
     int n = 0;
@@ -335,7 +339,10 @@ RunProblem Service::ReplaceAppDir() {
         return RollBack(app, journal, backup, true, StepFailed(flush_error, false));
     NotifyReplaceStep("extracted");
     const int record_error = RecordComplete(app, journal, n);
-    return record_error == 0 ? RunProblem() : StepFailed(record_error, false);
+    if (record_error != 0)
+        return StepFailed(record_error, false);
+    RecordInstalledCopy();
+    return RunProblem();
 }
 
 void Service::FinishReplacement() {
@@ -392,6 +399,8 @@ void Service::ReportUnreadableRecord() const {
 }
 
 void Service::TidyReplacementRecord() {
-    if (!app_path.empty())
-        ReplaceJournal(app_path).RemoveStrayTemporary();
+    if (app_path.empty())
+        return;
+    ReplaceJournal(app_path).RemoveStrayTemporary();
+    RemoveStrayInstalledRecord(app_path);
 }

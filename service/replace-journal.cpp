@@ -11,6 +11,7 @@
 #include "common/config.h"
 #include "common/file-op.h"
 #include "common/log.h"
+#include "service/atomic-file.h"
 
 namespace {
 
@@ -36,52 +37,6 @@ bool ParseBackupNumber(const std::string &text, int &backup) {
         return false;
     backup = text[0] - '0';
     return true;
-}
-
-bool WriteAll(int fd, const std::string &text) {
-    size_t done = 0;
-    while (done < text.size()) {
-        ssize_t written = ::write(fd, text.data() + done, text.size() - done);
-        if (written < 0 && errno == EINTR)
-            continue;
-        if (written <= 0) {
-            if (written == 0)
-                errno = EIO;  // no error of its own, and none to keep from before
-            return false;
-        }
-        done += static_cast<size_t>(written);
-    }
-    return true;
-}
-
-// Writes path with text and flushes it; -1 with errno set on failure.
-int WriteFlushed(const ustring &path, const std::string &text) {
-    // A stale file of that name may be a link out of the tree; a fresh file is never one.
-    ::unlink(path.c_str());
-    int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644);
-    if (fd < 0)
-        return -1;
-    bool ok = WriteAll(fd, text) && ::fsync(fd) == 0;
-    int saved = errno;
-    ::close(fd);
-    errno = saved;
-    return ok ? 0 : -1;
-}
-
-ustring TemporaryPath(const ustring &marker) {
-    return marker + ".new";
-}
-
-// Makes a rename or removal in the directory durable.
-int FlushDirectory(const ustring &dir) {
-    int fd = ::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0)
-        return -1;
-    int ret = ::fsync(fd);
-    int saved = errno;
-    ::close(fd);
-    errno = saved;
-    return ret;
 }
 
 }  // namespace
@@ -113,15 +68,12 @@ ReplaceJournal::Step ReplaceJournal::Read(int &backup) const {
 int ReplaceJournal::Record(Step step, int backup) {
     std::string text =
         std::string("step=") + kStepNames[step] + "\nbackup=" + std::to_string(backup) + "\n";
-    ustring fresh = TemporaryPath(marker);
-    if (WriteFlushed(fresh, text) != 0 || ::rename(fresh.c_str(), marker.c_str()) != 0 ||
-        FlushDirectory(FSParentPath(marker)) != 0) {
+    if (WriteFileAtomically(marker, text) != 0) {
         // The caller tells the user why: a full disk must not read as a missing file.
         const int error = errno;
         LOX_LOG(ERROR, "service_debug", "cloud-service",
                 "failed to record replacement step '%s' in '%s': %s", kStepNames[step],
                 marker.c_str(), std::strerror(error));
-        ::unlink(fresh.c_str());
         errno = error;
         return -1;
     }
@@ -129,7 +81,7 @@ int ReplaceJournal::Record(Step step, int backup) {
 }
 
 int ReplaceJournal::Remove() {
-    ::unlink(TemporaryPath(marker).c_str());
+    ::unlink(AtomicTemporaryPath(marker).c_str());
     if (FSRemove(marker, false) != 0) {
         const int error = errno;
         LOX_LOG(ERROR, "service_debug", "cloud-service", "failed to remove '%s': %s",
@@ -142,7 +94,7 @@ int ReplaceJournal::Remove() {
 }
 
 void ReplaceJournal::RemoveStrayTemporary() {
-    const ustring stray = TemporaryPath(marker);
+    const ustring stray = AtomicTemporaryPath(marker);
     if (Exists() || !IsFileExist(stray, false))
         return;
     if (::unlink(stray.c_str()) != 0)

@@ -168,6 +168,9 @@ bool LinuxService::IsNeedUpgrade() {
         need = true;
         verdict = source_version.build_version.empty() ? "install"
                                                        : "client executable missing: install again";
+    } else if (!need && FindCopyDamage()) {
+        need = true;
+        verdict = "damaged copy: replace it";
     }
     TidyReplacementRecord();
     if (IsReplacementRecordUnreadable()) {
@@ -228,6 +231,7 @@ RunProblem LinuxService::LaunchPerUserBin() {
                 problem.noexec
                     ? "; its file system is mounted noexec, which forbids running programs"
                     : "");
+        NoteUnrunnableStartScript(start_error, problem.noexec);
     } else {
         LOX_LOG(INFO, "service_debug", "linux/linux-service",
                 "start script '%s' ended with status %d after %.2f s", script.c_str(), status,

@@ -328,11 +328,13 @@ protected:
         outside = Outside();
     }
 
-    // Names in the per-user tree that belong to a replacement: backups and its record.
+    // Names in the per-user tree that belong to a replacement: backups and its record (not the
+    // record of what a finished one installed).
     std::vector<std::string> Leftovers() const {
         std::vector<std::string> left;
         for (const std::string &name : NamesIn(fake().user_path()))
-            if (name.rfind("BrenthorLoxen.app", 0) == 0 && name != "BrenthorLoxen.app")
+            if (name.rfind("BrenthorLoxen.app", 0) == 0 && name != "BrenthorLoxen.app" &&
+                name != "BrenthorLoxen.app.installed")
                 left.push_back(name);
         return left;
     }
@@ -375,6 +377,8 @@ TEST_P(BadPackageTest, RunEndsWellAndNothingOutsideTheUserTreeChanges) {
     else
         ExpectInstalled(log);
     EXPECT_EQ(Leftovers(), std::vector<std::string>{});
+    EXPECT_EQ(PathExists(fake().app_path() + ".installed"),
+              package().outcome == Outcome::Installed);
     EXPECT_EQ(Outside(), outside);
     EXPECT_EQ(ReadFile(Victim(fake())), "original\n");
 }

@@ -122,7 +122,8 @@ TEST_P(DiskFullUpgradeTest, OldInstallationSurvivesIntactAndStarts) {
     // The started client writes its pid file beside the tree; it is gone once the client ends.
     EXPECT_TRUE(EndClient(box)) << "the old client was not started";
     EXPECT_EQ(UserTreeNames(),
-              (std::set<std::string>{"BrenthorLoxen.app", "launcher.lock", "log"}));
+              (std::set<std::string>{"BrenthorLoxen.app", "BrenthorLoxen.app.installed",
+                                     "launcher.lock", "log"}));
     EXPECT_EQ(Outside(), outside);
     ExpectReported(run, box.Log().substr(log_before),
                    "; leaving the client and its copy as they are\n", "upgrade");

@@ -31,6 +31,7 @@ public:
     std::function<void()> during_upgrade;  // runs inside HandlePackageUpgrade
     std::function<void()> during_finish;   // runs inside FinishReplacement
     RunProblem start_problem;              // what the start met
+    bool start_script_unrunnable = false;  // every PostUpgrade finds it so
 
     void StopService() override { record_->calls.push_back("StopService"); }
     RunProblem HandlePackageUpgrade() override {
@@ -43,6 +44,7 @@ public:
         record_->calls.push_back("PostUpgrade");
         record_->legacy_app_present_at_post_upgrade = PathExists(legacy_root_ + "/app");
         record_->legacy_data_present_at_post_upgrade = PathExists(legacy_root_ + "/data/keep.txt");
+        copy_damaged = copy_damaged || start_script_unrunnable;
         return start_problem;
     }
     void FinishReplacement() override {

@@ -385,6 +385,16 @@ TEST_F(WorkerTest, UpToDateEmitsDoneOnly) {
     EXPECT_EQ(RunOnce(), (std::vector<std::string>{"StartScriptDone", "ServiceDone"}));
 }
 
+// A start script that cannot be run costs one replacement and one more start, never a loop.
+TEST_F(WorkerTest, UnrunnableStartScriptReplacesTheCopyOnce) {
+    service->start_script_unrunnable = true;
+    EXPECT_EQ(RunOnce(), (std::vector<std::string>{"ShowMsg", "SetLabelText", "StartScriptDone",
+                                                   "ServiceDone"}));
+    EXPECT_EQ(record->calls, (std::vector<std::string>{"PreUpgrade", "IsNeedUpgrade", "PostUpgrade",
+                                                       "HandlePackageUpgrade", "PostUpgrade",
+                                                       "FinishReplacement"}));
+}
+
 TEST_F(WorkerTest, DestroyingAWorkerWhoseThreadRunsStopsTheThreadFirst) {
     QThread *thread = static_cast<QObject *>(worker.get())->thread();
     QSignalSpy finished(thread, &QThread::finished);

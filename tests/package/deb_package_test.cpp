@@ -32,6 +32,18 @@ std::string OtherSpelling(const std::string &path) {
     return path.rfind("/usr/", 0) == 0 ? path.substr(4) : "/usr" + path;
 }
 
+// Where ldd found library: "name => /path (address)", or the loader by its path alone.
+std::string LibraryPath(const std::string &ldd, const std::string &library) {
+    size_t at = ldd.find("\t" + library + " => /");
+    if (at != std::string::npos)
+        return Words(ldd.substr(at))[2];
+    at = ldd.find("/" + library + " (");
+    if (at == std::string::npos)
+        return std::string();
+    const size_t start = ldd.rfind('\t', at) + 1;
+    return ldd.substr(start, at + 1 + library.size() - start);
+}
+
 // The packages owning each path, asked of dpkg at once.
 std::map<std::string, std::set<std::string>> Owners(const std::set<std::string> &paths) {
     std::string command = "dpkg -S";
@@ -89,9 +101,9 @@ TEST_F(DebPackageTest, DependsHasThePackageOfEveryLibraryTheShippedFilesNeed) {
         const std::string needed =
             RunCapturing("objdump -p " + ShellQuote(file) + " | awk '/NEEDED/ {print $2}'").out;
         for (const std::string &library : Words(needed)) {
-            const size_t at = ldd.find("\t" + library + " => /");
-            ASSERT_NE(at, std::string::npos) << file << " needs " << library;
-            needs[Words(ldd.substr(at))[2]] = file;
+            const std::string path = LibraryPath(ldd, library);
+            ASSERT_FALSE(path.empty()) << file << " needs " << library;
+            needs[path] = file;
         }
     }
     std::set<std::string> paths;

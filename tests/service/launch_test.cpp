@@ -1,5 +1,7 @@
 // Starting the per-user client through its start script.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include "tests/service/service_test_env.h"
 
@@ -19,6 +21,29 @@ TEST(LaunchTest, MissingClientIsReportedAndNothingRuns) {
     svctest::TestService service;
     EXPECT_EQ(service.PostUpgrade().kind, ClientProblem::ClientNotRunnable);
     EXPECT_FALSE(loxtest::PathExists(env.fake.start_log()));
+}
+
+// Only a copy the package may replace (builds equal) counts as damaged by its start script.
+TEST(LaunchTest, StartScriptThatCannotBeRunMarksTheCopyDamaged) {
+    const struct {
+        const char *name;
+        const char *package_build;
+        bool deleted;  // else its run bits go
+        bool damaged;
+    } cases[] = {{"deleted", "121", true, true},
+                 {"run bits removed", "121", false, true},
+                 {"deleted, older package", "120", true, false}};
+    for (const auto &row : cases) {
+        svctest::ServiceEnv env;
+        env.fake.InstallClient("121");
+        env.fake.WriteTargetInfo(loxtest::FakeInstall::InfoText(row.package_build));
+        const std::string script = env.fake.app_path() + "/package/start-stop";
+        ASSERT_EQ(row.deleted ? ::unlink(script.c_str()) : ::chmod(script.c_str(), 0644), 0);
+        svctest::TestService service;
+        service.PreUpgrade();
+        service.PostUpgrade();
+        EXPECT_EQ(service.IsCopyDamaged(), row.damaged) << row.name;
+    }
 }
 
 // A half-replaced tree must not be started; the next run replaces it first.
