@@ -1,5 +1,6 @@
 // The check of a package before it is unpacked: damage in any layer that carries a checksum,
 // hostile headers, the space and inode budget, and a package that never delivers.
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <unistd.h>
 
@@ -10,6 +11,7 @@
 #include <string>
 
 #include "extractor/extractor.h"
+#include "extractor/package-check.h"
 #include "tests/support/archive_builder.h"
 #include "tests/support/child_process.h"
 #include "tests/support/temp_dir.h"
@@ -68,6 +70,15 @@ protected:
         extractor.Check(result);
         return result;
     }
+    // The same check in this process: a sweep of hundreds of checks need not fork for each.
+    CheckResult CheckHere(const std::string &to) {
+        CheckResult result;
+        const int fd = ::open(package.c_str(), O_RDONLY | O_CLOEXEC);
+        CheckPackage(
+            fd, to.c_str(), PackageExtractor::Budget(), [] {}, nullptr, result);
+        ::close(fd);
+        return result;
+    }
     int Extract(const std::string &to) { return For(to, 3).Extract(); }
     void WritePackage(const Format &format) {
         std::mt19937 random(27);
@@ -105,10 +116,12 @@ TEST_F(PackageCheckTest, EveryFlippedBitIsRefusedOrUnpacksTheSameTree) {
             flipped[bit / 8] ^= static_cast<char>(1 << bit % 8);
             WriteFile(package, flipped);
             const std::string to = dir / ("flip" + std::to_string(bit));
-            if (Check(to).verdict != CheckResult::Fits) {
+            if (CheckHere(to).verdict != CheckResult::Fits) {
                 ++refused;
-                // A first install, unpacked with no check before, refuses it as well.
-                EXPECT_EQ(-1, For(to, 0).Extract()) << "bit " << bit;
+                // A first install, unpacked with no check before, refuses it as well (every
+                // third flip: an extraction costs more than a check).
+                if (refused % 3 == 0)
+                    EXPECT_EQ(-1, For(to, 0).Extract()) << "bit " << bit;
                 continue;
             }
             EXPECT_EQ(0, Extract(to)) << "bit " << bit;
