@@ -2,6 +2,7 @@
 
 #include <fcntl.h>
 #include <poll.h>
+#include <pthread.h>
 #include <signal.h>
 #include <sys/prctl.h>
 #include <sys/wait.h>
@@ -13,6 +14,8 @@
 #include <cstdio>
 #include <cstring>
 #include <string>
+#include <system_error>
+#include <thread>
 
 #include "extractor/package-check.h"
 
@@ -62,9 +65,10 @@ void SendEntry(int out, const PackageExtractor::ListedEntry &entry) {
     WriteAll(out, message.data(), message.size());
 }
 
-// The child's whole life: no Qt, no log (another thread may have held its lock at the fork).
-[[noreturn]] void RunChild(int fd, const char *target, const PackageExtractor::Budget &budget,
-                           bool listing, int out) {
+// The check, its beats, entries and result sent to out: no Qt, no log (in a child, another
+// thread may have held the log's lock at the fork).
+void SendCheck(int fd, const char *target, const PackageExtractor::Budget &budget, bool listing,
+               int out) {
     long long last = 0;
     const auto beat = [out, &last] {
         const long long now = NowMs();
@@ -82,7 +86,57 @@ void SendEntry(int out, const PackageExtractor::ListedEntry &entry) {
     message[0] = kResult;
     std::memcpy(message + 1, &result, sizeof result);
     WriteAll(out, message, sizeof message);
+}
+
+[[noreturn]] void RunChild(int fd, const char *target, const PackageExtractor::Budget &budget,
+                           bool listing, int out) {
+    SendCheck(fd, target, budget, listing, out);
     ::_exit(0);
+}
+
+#if defined(__SANITIZE_ADDRESS__)
+// The address sanitizer's allocator keeps locks that a fork does not reset: a child forked while
+// another thread held one waits forever. Under it the check runs on a thread of its own instead,
+// with the same pipe; a stall can only leave that thread behind.
+constexpr bool kForkIsSafe = false;
+#else
+constexpr bool kForkIsSafe = true;
+#endif
+
+bool StartCheckThread(int fd, const char *target, const PackageExtractor::Budget &budget,
+                      bool listing, int out) {
+    try {
+        std::thread([fd, path = std::string(target), budget, listing, out] {
+            sigset_t broken_pipe;
+            sigemptyset(&broken_pipe);
+            sigaddset(&broken_pipe, SIGPIPE);  // a reader gone is an error, not the end
+            ::pthread_sigmask(SIG_BLOCK, &broken_pipe, nullptr);
+            SendCheck(fd, path.c_str(), budget, listing, out);
+            ::close(out);
+        }).detach();
+        return true;
+    } catch (const std::system_error &) {
+        return false;
+    }
+}
+
+// Forks the child that checks and writes to ends[1], which the parent no longer holds; its pid,
+// or -1 when none could be made (both ends closed but ends[0]).
+pid_t StartChildProcess(int fd, const char *target, const PackageExtractor::Budget &budget,
+                        bool listing, const int ends[2]) {
+    const pid_t parent = ::getpid();
+    const pid_t child = ::fork();
+    if (child == 0) {
+        // The child holds the parent's descriptors, the home's lock among them: it must not
+        // outlive a launcher that was killed, or the next one would find the home busy.
+        ::prctl(PR_SET_PDEATHSIG, SIGKILL);
+        if (::getppid() != parent)
+            ::_exit(1);
+        ::close(ends[0]);
+        RunChild(fd, target, budget, listing, ends[1]);
+    }
+    ::close(ends[1]);
+    return child > 0 ? child : -1;
 }
 
 }  // namespace
@@ -95,21 +149,14 @@ void CheckChild::Start(int fd, const char *target, const PackageExtractor::Budge
                        int stall_ms, const PackageExtractor::EntrySink &listed) {
     stall_ms_ = stall_ms;
     listed_ = listed;
+    const bool listing = static_cast<bool>(listed);
     int ends[2];
     if (::pipe2(ends, O_CLOEXEC) == 0) {
-        const pid_t parent = ::getpid();
-        pid_ = ::fork();
-        if (pid_ == 0) {
-            // The child holds the parent's descriptors, the home's lock among them: it must not
-            // outlive a launcher that was killed, or the next one would find the home busy.
-            ::prctl(PR_SET_PDEATHSIG, SIGKILL);
-            if (::getppid() != parent)
-                ::_exit(1);
-            ::close(ends[0]);
-            RunChild(fd, target, budget, static_cast<bool>(listed), ends[1]);
-        }
-        ::close(ends[1]);
-        if (pid_ > 0) {
+        if (!kForkIsSafe && StartCheckThread(fd, target, budget, listing, ends[1]))
+            pid_ = 0;
+        else
+            pid_ = StartChildProcess(fd, target, budget, listing, ends);
+        if (pid_ >= 0) {
             pipe_ = ends[0];
             last_beat_ms_ = NowMs();
             return;
@@ -220,8 +267,7 @@ void CheckChild::Finish(CheckResult::Verdict verdict, const char *why) {
 }
 
 void CheckChild::Stop() {
-    if (pid_ > 0)
-        Reap(true);
+    Reap(true);
     done_ = true;
 }
 

@@ -41,7 +41,7 @@ private:
     void Finish(CheckResult::Verdict verdict, const char *why);
     void Reap(bool kill_first);
 
-    pid_t pid_ = -1;
+    pid_t pid_ = -1;  // the child; 0 while a thread checks instead (see check-child.cpp)
     int pipe_ = -1;
     int stall_ms_ = 0;
     long long last_beat_ms_ = 0;

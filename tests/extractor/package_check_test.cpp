@@ -120,8 +120,9 @@ TEST_F(PackageCheckTest, EveryFlippedBitIsRefusedOrUnpacksTheSameTree) {
                 ++refused;
                 // A first install, unpacked with no check before, refuses it as well (every
                 // third flip: an extraction costs more than a check).
-                if (refused % 3 == 0)
+                if (refused % 3 == 0) {
                     EXPECT_EQ(-1, For(to, 0).Extract()) << "bit " << bit;
+                }
                 continue;
             }
             EXPECT_EQ(0, Extract(to)) << "bit " << bit;
