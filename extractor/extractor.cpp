@@ -10,8 +10,10 @@
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
+#include <memory>
 #include <new>
 #include <system_error>
+#include <thread>
 
 #include "common/log.h"
 #include "extractor/check-child.h"
@@ -22,6 +24,7 @@
 #include "extractor/failure-log.h"
 #include "extractor/package-check.h"
 #include "extractor/package-stream.h"
+#include "extractor/read-watch.h"
 #include "extractor/zip-directory.h"
 #include "texts/notify_adapter.h"
 #include "texts/strtable.h"
@@ -122,7 +125,7 @@ using CheckResult = PackageExtractor::CheckResult;
 // Hands the current entry's data blocks to the writer; false after a failure, with the verdict
 // set when the package was to blame.
 bool ReadData(archive *reader, const PackageStream &stream, archive_entry *entry,
-              EntryWriter &writer, CheckResult &verdict) {
+              EntryWriter &writer, CheckResult &verdict, ReadWatch *watch) {
     for (;;) {
         const void *block = nullptr;
         size_t size = 0;
@@ -137,7 +140,7 @@ bool ReadData(archive *reader, const PackageStream &stream, archive_entry *entry
             Refuse(verdict, CheckResult::Damaged, EntryName(entry) + stream.ReadError(reader));
             return false;
         }
-        if (!writer.Deliver(PackagePiece::Data(block, size, offset)))
+        if (!Progressed(watch) || !writer.Deliver(PackagePiece::Data(block, size, offset)))
             return false;
     }
 }
@@ -147,9 +150,11 @@ bool ReadData(archive *reader, const PackageStream &stream, archive_entry *entry
 // so a package that is damaged or does not fit gets the check's verdict. 0 at the end of the
 // archive; -1 after a failure of the reading (logged here) or of the writer (logged there).
 int ReadEntries(archive *reader, PackageStream &stream, archive_entry *entry, EntryWriter &writer,
-                const PackageExtractor::Budget &budget, CheckResult &verdict) {
+                const PackageExtractor::Budget &budget, CheckResult &verdict, ReadWatch *watch) {
     EntryRules rules;
     for (;;) {
+        if (!Progressed(watch))
+            return -1;
         const std::string refusal = Refusal(rules, entry);
         if (!refusal.empty()) {
             LOX_LOG(ERROR, "extractor_debug", "extractor", "refusing package entry '%s': %s",
@@ -167,7 +172,7 @@ int ReadEntries(archive *reader, PackageStream &stream, archive_entry *entry, En
             return -1;
         }
         if (!writer.Deliver(std::move(header)) ||
-            (HasData(entry) && !ReadData(reader, stream, entry, writer, verdict)))
+            (HasData(entry) && !ReadData(reader, stream, entry, writer, verdict, watch)))
             return -1;
         const std::string last = EntryName(entry);
         const int status = archive_read_next_header(reader, &entry);
@@ -312,10 +317,14 @@ int Extractor::Extract() {
                 "Failed to calculate total file numbers, ret: %d", -1);
         return -1;
     }
-    EntryCount count;
-    if (known_entries > 0)
+    int result = -1;
+    if (known_entries > 0) {
+        EntryCount count;
         count.Know(known_entries);
-    const int result = ExtractWith(file.fd(), count);
+        result = ExtractWith(file.fd(), count);
+    } else {
+        result = ExtractWatched(file.fd());
+    }
     // The writer failed: without a check before, one now tells whether the package was to blame
     // (a ".." the writer refused) or the disk.
     if (result != 0 && known_entries <= 0 && totals.check.verdict == CheckResult::Fits) {
@@ -329,6 +338,54 @@ int Extractor::Extract() {
     return result;
 }
 
+namespace {
+
+// A first install's reading and all it touches: left behind when it stalls, it outlives the
+// call that started it.
+struct WatchedReading {
+    Extractor extractor;
+    int fd = -1;
+    ReadWatch watch;
+    int result = -1;
+};
+
+}  // namespace
+
+int Extractor::ExtractWatched(int fd) {
+    auto reading = std::make_shared<WatchedReading>();
+    reading->extractor = *this;
+    reading->extractor.watch = &reading->watch;
+    reading->fd = ::fcntl(fd, F_DUPFD_CLOEXEC, 0);
+    std::thread thread;
+    try {
+        if (reading->fd >= 0)
+            thread = std::thread([reading] {
+                EntryCount count;
+                reading->result = reading->extractor.ExtractWith(reading->fd, count);
+                ::close(reading->fd);
+                reading->watch.Finish();
+            });
+    } catch (const std::system_error &) {
+        ::close(reading->fd);
+    }
+    if (!thread.joinable()) {  // no descriptor or thread to spare: read here, unwatched
+        EntryCount count;
+        return ExtractWith(fd, count);
+    }
+    if (reading->watch.WaitFinished(stall_ms)) {
+        thread.join();
+        totals = reading->extractor.totals;
+        return reading->result;
+    }
+    thread.detach();
+    char why[96];
+    std::snprintf(why, sizeof why, "no progress for %.1f s", stall_ms / 1000.0);
+    LOX_LOG(ERROR, "extractor_debug", "extractor", "giving up reading the package '%s': %s",
+            source.c_str(), why);
+    Refuse(totals.check, CheckResult::Stalled, why);
+    return -1;
+}
+
 int Extractor::ExtractWith(int fd, EntryCount &count) {
     ArchiveGuard handles;
     handles.reader = archive_read_new();
@@ -338,7 +395,7 @@ int Extractor::ExtractWith(int fd, EntryCount &count) {
     }
     PackageStream stream(fd);
     archive_entry *first = FirstEntry(handles.reader, stream, source);
-    if (!first)
+    if (!first || !Progressed(watch))
         return -1;
     ustring root;
     if (ResolveTarget(target, root) != 0)
@@ -365,7 +422,8 @@ int Extractor::ExtractWith(int fd, EntryCount &count) {
         return -1;
     bool read_whole = false;
     try {
-        read_whole = ReadEntries(handles.reader, stream, first, writer, budget, totals.check) == 0;
+        read_whole =
+            ReadEntries(handles.reader, stream, first, writer, budget, totals.check, watch) == 0;
     } catch (const std::bad_alloc &) {
         LOX_LOG(ERROR, "extractor_debug", "extractor", "no memory to read the package '%s'",
                 source.c_str());
