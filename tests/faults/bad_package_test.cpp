@@ -13,6 +13,7 @@
 #include <tuple>
 
 #include "tests/support/archive_builder.h"
+#include "tests/support/child_process.h"
 #include "tests/support/fault_scratch.h"
 #include "tests/support/launcher_sandbox.h"
 #include "tests/support/tree_listing.h"
@@ -195,6 +196,15 @@ const BadPackage kBadPackages[] = {
          WriteRawPackage(fake, std::string("\x1f\x8b\x08\x00", 4) + Noise(4096));
      },
      Outcome::Refused, "is damaged: gzip member at offset 0: ", nullptr},
+    // A package that holds itself (a recursive gzip) would unpack forever: layers stop at four.
+    {"CompressedFiveTimesOver",
+     [](const FakeInstall &fake) {
+         WriteTarGz(fake, [](ArchiveBuilder &) {});
+         const std::string path = "'" + fake.package_path() + "'";
+         EXPECT_EQ(0, loxtest::RunShell("for i in 1 2 3 4; do gzip -c " + path + " > " + path +
+                                        ".z && mv " + path + ".z " + path + "; done"));
+     },
+     Outcome::Refused, "is damaged: compressed more than 4 times over;", nullptr},
     {"Directory",
      [](const FakeInstall &fake) {
          std::filesystem::remove(fake.package_path());
