@@ -1,5 +1,9 @@
 #include <unistd.h>
 
+#if defined(__SANITIZE_ADDRESS__)
+#include <sanitizer/lsan_interface.h>
+#endif
+
 #include <QApplication>
 #include <QDir>
 #include <QFile>
@@ -11,6 +15,7 @@
 #include <climits>
 #include <clocale>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 
 #include "common/log.h"
@@ -166,6 +171,33 @@ ustring EarlyAppPath() {
     return ustring();
 }
 
+// Runs the launcher until LaunchDone ends the event loop; the exit status.
+int RunUntilDone(const DisplayPlatform &platform) {
+    auto *launcher = new Launcher();
+    InstanceChannel channel;
+    QObject::connect(&channel, &InstanceChannel::sigRaise, launcher, &Launcher::RaiseDialog);
+    // Only a shown dialog can be raised: a run that shows none never opens the channel.
+    QObject::connect(launcher, &Launcher::sigDialogShown, &channel, &InstanceChannel::Listen);
+    QObject::connect(launcher, &Launcher::sigDialogShown, launcher,
+                     [&platform, launcher] { platform.LogMissingTitleBar(*launcher->Dialog()); });
+    launcher->Run();
+    launcher->Start();
+    const int status = QApplication::exec();
+    delete launcher;
+    return status;
+}
+
+// The run's own objects are released by now. A normal exit would add the toolkit's teardown,
+// in which the platform's font database reads the whole font configuration even when no text
+// was ever drawn: a third of an up-to-date run, spent beside the client that has just started.
+[[noreturn]] void EndProcess(int status) {
+    std::fflush(nullptr);
+#if defined(__SANITIZE_ADDRESS__)
+    __lsan_do_leak_check();  // what a normal exit runs under the sanitizer
+#endif
+    std::_Exit(status);
+}
+
 }  // namespace
 
 int main(int argc, char **argv) {
@@ -207,16 +239,5 @@ int main(int argc, char **argv) {
     // Only LaunchDone ends the run; hiding or closing the dialog must not end the event loop
     // while the worker thread still writes the user's installation.
     app.setQuitOnLastWindowClosed(false);
-    auto *launcher = new Launcher();
-    InstanceChannel channel;
-    QObject::connect(&channel, &InstanceChannel::sigRaise, launcher, &Launcher::RaiseDialog);
-    // Only a shown dialog can be raised: a run that shows none never opens the channel.
-    QObject::connect(launcher, &Launcher::sigDialogShown, &channel, &InstanceChannel::Listen);
-    QObject::connect(launcher, &Launcher::sigDialogShown, launcher,
-                     [&platform, launcher] { platform.LogMissingTitleBar(*launcher->Dialog()); });
-    launcher->Run();
-    launcher->Start();
-    const int status = app.exec();
-    delete launcher;
-    return status;
+    EndProcess(RunUntilDone(platform));
 }
