@@ -14,6 +14,7 @@
 #include "extractor/package-check.h"
 #include "tests/support/archive_builder.h"
 #include "tests/support/child_process.h"
+#include "tests/support/looping_image.h"
 #include "tests/support/temp_dir.h"
 #include "tests/support/tree_listing.h"
 
@@ -199,17 +200,32 @@ TEST_F(PackageCheckTest, HostileHeadersAndTheBudgetEndTheCheckWhereTheyStand) {
     }
 }
 
-// A package that never delivers ends the check after the limit, with the child ended.
+// Packages that make no progress: a pipe that stops after a gzip header, and an image on which
+// libarchive loops. The check and the reading of a first install give up after the limit.
 TEST_F(PackageCheckTest, PackageThatMakesNoProgressIsRefused) {
+    WriteFile(package, loxtest::LoopingIsoImage());
     int ends[2];
-    ASSERT_EQ(0, ::pipe(ends));
+    ASSERT_EQ(0, ::pipe2(ends, O_CLOEXEC));
     ASSERT_EQ(4, ::write(ends[1], "\x1f\x8b\x08\x00", 4));  // a gzip header, then nothing
-    Extractor extractor = For(dir / "app");
-    extractor.SetPackage(ends[0]);
-    extractor.SetStallLimit(200);
-    CheckResult result;
-    EXPECT_EQ(-1, extractor.Check(result));
-    EXPECT_EQ(CheckResult::Stalled, result.verdict) << result.reason;
+    struct Case {
+        const char *name;
+        int fd;  // else the package's path
+        bool first_install;
+    };
+    for (const Case &c :
+         {Case{"pipe, check", ends[0], false}, Case{"looping image, check", -1, false},
+          Case{"looping image, first install", -1, true}}) {
+        SCOPED_TRACE(c.name);
+        Extractor extractor = For(dir / "app");
+        if (c.fd >= 0)
+            extractor.SetPackage(c.fd);
+        extractor.SetStallLimit(200);
+        CheckResult result;
+        EXPECT_EQ(-1, c.first_install ? extractor.Extract() : extractor.Check(result));
+        if (c.first_install)
+            result = extractor.GetTotals().check;
+        EXPECT_EQ(CheckResult::Stalled, result.verdict) << result.reason;
+    }
     ::close(ends[0]);
     ::close(ends[1]);
 }
