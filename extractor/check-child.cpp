@@ -6,7 +6,6 @@
 #include <signal.h>
 #include <sys/prctl.h>
 #include <sys/wait.h>
-#include <time.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -18,6 +17,7 @@
 #include <thread>
 
 #include "extractor/package-check.h"
+#include "extractor/read-watch.h"
 
 namespace {
 
@@ -35,12 +35,6 @@ struct EntryMessage {
 };
 // Beats closer than this carry no news for a limit counted in seconds.
 constexpr long long kBeatEveryMs = 20;
-
-long long NowMs() {
-    timespec now;
-    ::clock_gettime(CLOCK_MONOTONIC, &now);
-    return now.tv_sec * 1000LL + now.tv_nsec / 1000000;
-}
 
 void WriteAll(int fd, const char *bytes, size_t size) {
     while (size > 0) {
@@ -71,7 +65,7 @@ void SendCheck(int fd, const char *target, const PackageExtractor::Budget &budge
                int out) {
     long long last = 0;
     const auto beat = [out, &last] {
-        const long long now = NowMs();
+        const long long now = MonotonicMs();
         if (now - last >= kBeatEveryMs) {
             last = now;
             WriteAll(out, &kBeat, 1);
@@ -158,7 +152,7 @@ void CheckChild::Start(int fd, const char *target, const PackageExtractor::Budge
             pid_ = StartChildProcess(fd, target, budget, listing, ends);
         if (pid_ >= 0) {
             pipe_ = ends[0];
-            last_beat_ms_ = NowMs();
+            last_beat_ms_ = MonotonicMs();
             return;
         }
         ::close(ends[0]);
@@ -179,7 +173,7 @@ bool CheckChild::Poll(CheckResult &result) {
 
 void CheckChild::Wait(CheckResult &result) {
     while (!done_) {
-        const long long left = last_beat_ms_ + stall_ms_ - NowMs();
+        const long long left = last_beat_ms_ + stall_ms_ - MonotonicMs();
         if (left < 0) {
             char why[96];
             std::snprintf(why, sizeof why, "no progress for %.1f s", stall_ms_ / 1000.0);
@@ -204,7 +198,7 @@ bool CheckChild::Receive(int wait_ms) {
         Finish(CheckResult::Damaged, "the check ended without a result");
         return true;
     }
-    last_beat_ms_ = NowMs();
+    last_beat_ms_ = MonotonicMs();
     received_.append(bytes, static_cast<size_t>(got));
     return TakeMessages();
 }

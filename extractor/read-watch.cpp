@@ -1,20 +1,19 @@
 #include "extractor/read-watch.h"
 
+#include <time.h>
+
 #include <chrono>
 
-namespace {
-
-long long NowMs() {
-    using namespace std::chrono;
-    return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
+long long MonotonicMs() {
+    timespec now;
+    ::clock_gettime(CLOCK_MONOTONIC, &now);
+    return now.tv_sec * 1000LL + now.tv_nsec / 1000000;
 }
 
-}  // namespace
-
-ReadWatch::ReadWatch() : last_beat_ms_(NowMs()) {}
+ReadWatch::ReadWatch() : last_beat_ms_(MonotonicMs()) {}
 
 bool ReadWatch::Beat() {
-    last_beat_ms_.store(NowMs(), std::memory_order_relaxed);
+    last_beat_ms_.store(MonotonicMs(), std::memory_order_relaxed);
     return !given_up_.load(std::memory_order_relaxed);
 }
 
@@ -27,7 +26,8 @@ void ReadWatch::Finish() {
 bool ReadWatch::WaitFinished(int stall_ms) {
     std::unique_lock<std::mutex> lock(mutex_);
     while (!finished_) {
-        const long long left = last_beat_ms_.load(std::memory_order_relaxed) + stall_ms - NowMs();
+        const long long left =
+            last_beat_ms_.load(std::memory_order_relaxed) + stall_ms - MonotonicMs();
         if (left < 0) {
             given_up_.store(true);
             return false;

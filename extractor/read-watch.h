@@ -27,6 +27,9 @@ private:
     bool finished_ = false;
 };
 
+// Milliseconds of the monotonic clock; safe in a forked child.
+long long MonotonicMs();
+
 // A beat on watch, when there is one.
 inline bool Progressed(ReadWatch *watch) {
     return watch == nullptr || watch->Beat();
