@@ -1,3 +1,4 @@
+#include <fcntl.h>
 #include <unistd.h>
 
 #if defined(__SANITIZE_ADDRESS__)
@@ -14,6 +15,7 @@
 #include <QTranslator>
 #include <climits>
 #include <clocale>
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -171,6 +173,15 @@ ustring EarlyAppPath() {
     return ustring();
 }
 
+// A caller may start us with standard input, output or error closed. The next file opened would
+// take that number (the log, a file of the copy), and what we or the client write to standard
+// output or error would land in it.
+void OpenClosedStandardDescriptors() {
+    for (int fd = 0; fd <= 2; ++fd)
+        if (::fcntl(fd, F_GETFD) < 0 && errno == EBADF && ::open("/dev/null", O_RDWR) < 0)
+            return;  // nothing better to give it; no log is open yet to say so
+}
+
 // Runs the launcher until LaunchDone ends the event loop; the exit status.
 int RunUntilDone(const DisplayPlatform &platform) {
     auto *launcher = new Launcher();
@@ -204,6 +215,7 @@ int main(int argc, char **argv) {
     const int answered = AnswerCommandLine(argc, argv);
     if (answered >= 0)
         return answered;
+    OpenClosedStandardDescriptors();
     // Read only: a second launcher, or a home left alone below, costs it nothing but the time.
     StartCopyCheckAhead(EarlyAppPath());
     initialize_resources(argv[0]);

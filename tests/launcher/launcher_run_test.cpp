@@ -59,18 +59,20 @@ TEST_F(LauncherRunTest, UpToDateRunLeavesTheCopyAndRunsTheStartScript) {
 
 // The start script and the client it starts get standard input, output and error only, and the
 // signal dispositions by default (here the launcher was started with hang-ups ignored), after an
-// install as after an up-to-date run.
+// install as after an up-to-date run. A launcher started with those three closed gives them
+// too, and its own output does not end up in the log that took their place.
 TEST_F(LauncherRunTest, StartScriptInheritsOnlyTheStandardDescriptorsAndNoIgnoredSignal) {
     const std::string script = fake().base() + "/list-fds";
     WriteFile(script,
               "#!/bin/sh\nls /proc/self/fd >> \"$HOME/fds\"\n"
               "sed -n 's/^SigIgn:\\t//p' /proc/self/status > \"$HOME/ignored\"\n");
     box.MakePackage("121", {"--start-stop", script});
-    for (const char *run : {"install", "up to date"}) {
+    for (const char *closed : {"", "", "<&- >&- 2>&-"}) {
+        const std::string run = PathExists(fake().app_path()) ? closed : "install";
         std::filesystem::remove(fake().home() + "/fds");
-        EXPECT_EQ(box.Run({}, {"/bin/sh", "-c", "trap '' HUP; exec \"$0\"", box.launcher()}).status,
-                  0)
-            << run;
+        const std::string command = std::string("trap '' HUP; exec \"$0\" ") + closed;
+        EXPECT_EQ(box.Run({}, {"/bin/sh", "-c", command, box.launcher()}).status, 0) << run;
+        EXPECT_EQ(box.Log().find("lib path"), std::string::npos) << run;
         // 3 is the listing's own open directory, the lowest free number.
         EXPECT_EQ(ReadFile(fake().home() + "/fds"), "0\n1\n2\n3\n") << run;
         EXPECT_EQ(
