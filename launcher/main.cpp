@@ -13,9 +13,9 @@
 #include <QLibraryInfo>
 #include <QStringList>
 #include <QTranslator>
+#include <cerrno>
 #include <climits>
 #include <clocale>
-#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
