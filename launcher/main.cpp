@@ -26,6 +26,7 @@
 #include "launcher/launcher.h"
 #include "launcher/run-log.h"
 #include "launcher/toolkit-messages.h"
+#include "launcher/user-home.h"
 #include "service/cloud-service.h"
 #include "service/copy-check-ahead.h"
 #include "telk/brenlocale.h"
@@ -88,13 +89,6 @@ void initialize_resources(const char *program_path) {
     const QString plugin_dir = PluginDir(program_path);
     QCoreApplication::setLibraryPaths(QStringList{plugin_dir});
     std::printf("lib path = '%s'\n", plugin_dir.toLocal8Bit().constData());
-}
-
-// A home whose name is not in the file-name encoding has no exact form in the registry; a lossy
-// one would name another directory beside the home and install the client there.
-bool HomeNameIsExact() {
-    const QByteArray home = qgetenv("HOME");
-    return home.isEmpty() || QFile::encodeName(QFile::decodeName(home)) == home;
 }
 
 // Names in packages travel as UTF-8; a C or POSIX character type cannot write them. Only this
@@ -216,6 +210,7 @@ int main(int argc, char **argv) {
     if (answered >= 0)
         return answered;
     OpenClosedStandardDescriptors();
+    const std::string home_settled = SettleHomeVariable();
     // Read only: a second launcher, or a home left alone below, costs it nothing but the time.
     StartCopyCheckAhead(EarlyAppPath());
     initialize_resources(argv[0]);
@@ -236,6 +231,8 @@ int main(int argc, char **argv) {
     initializeLoxenPaths();
     initialize_logger();
     ToolkitMessages::SendToLog();
+    if (!home_settled.empty())
+        LOX_LOG(NOTE, "launcher_debug", "main", "%s", home_settled.c_str());
     platform.LogFallback();
     if (app.isRunning()) {
         LOX_LOG(DEBUG, "launcher_debug", "main", "app has already launched, return");

@@ -1,5 +1,7 @@
 // Start-up functions of the launcher's main module, called in process.
 #include <gtest/gtest.h>
+#include <pwd.h>
+#include <unistd.h>
 
 #include <QCoreApplication>
 #include <QDir>
@@ -75,6 +77,31 @@ TEST(StartupTest, RootAsHomeGivesNoDoubledSeparator) {
     initializeLoxenPaths();
     EXPECT_EQ(Path("user_brenthor_loxen_path"), "/.BrenthorLoxen");
     EXPECT_EQ(Path("user_nimbrel_path"), "/.Nimbrel");
+}
+
+// Without a usable HOME the home comes from the user database, never / or the working folder,
+// and the log says which; a usable HOME is kept as given.
+TEST(StartupTest, HomeWithoutAnAbsolutePathIsTakenFromTheUserDatabase) {
+    const passwd *user = ::getpwuid(::getuid());
+    ASSERT_NE(user, nullptr);
+    const std::string database = user->pw_dir;
+    struct Row {
+        const char *given;  // nullptr: not set
+        std::string home, said;
+    } rows[] = {{nullptr, database, "HOME is not set: using the home '" + database},
+                {"", database, "HOME is empty: using"},
+                {"ann", database, "HOME 'ann' is not an absolute path: using"},
+                {"/tmp/ann", "/tmp/ann", ""}};
+    for (const Row &row : rows) {
+        SCOPED_TRACE(row.given != nullptr ? row.given : "(not set)");
+        ScopedEnv home("HOME", row.given != nullptr ? row.given : "");
+        if (row.given == nullptr)
+            ::unsetenv("HOME");
+        const std::string said = SettleHomeVariable();
+        EXPECT_EQ(said.substr(0, row.said.size()), row.said);
+        EXPECT_EQ(row.said.empty(), said.empty());
+        EXPECT_STREQ(std::getenv("HOME"), row.home.c_str());
+    }
 }
 
 // Whatever path, link or bare name started the program, the plug-ins lie beside the executable
