@@ -16,6 +16,7 @@
 #include <cerrno>
 #include <climits>
 #include <clocale>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -167,10 +168,12 @@ ustring EarlyAppPath() {
     return ustring();
 }
 
-// A caller may start us with standard input, output or error closed. The next file opened would
+// A caller may start us with standard input, output or error closed: the next file opened would
 // take that number (the log, a file of the copy), and what we or the client write to standard
-// output or error would land in it.
-void OpenClosedStandardDescriptors() {
+// output or error would land in it. A reader of standard output or error that went away must
+// fail the write, not end the run half way; the client gets the default back at its start.
+void GuardStandardStreams() {
+    std::signal(SIGPIPE, SIG_IGN);
     for (int fd = 0; fd <= 2; ++fd)
         if (::fcntl(fd, F_GETFD) < 0 && errno == EBADF && ::open("/dev/null", O_RDWR) < 0)
             return;  // nothing better to give it; no log is open yet to say so
@@ -209,7 +212,7 @@ int main(int argc, char **argv) {
     const int answered = AnswerCommandLine(argc, argv);
     if (answered >= 0)
         return answered;
-    OpenClosedStandardDescriptors();
+    GuardStandardStreams();
     const std::string home_settled = SettleHomeVariable();
     // Read only: a second launcher, or a home left alone below, costs it nothing but the time.
     StartCopyCheckAhead(EarlyAppPath());

@@ -82,6 +82,17 @@ TEST_F(LauncherRunTest, StartScriptInheritsOnlyTheStandardDescriptorsAndNoIgnore
     }
 }
 
+// A reader of the launcher's output that went away (a closed terminal, a log collector that
+// restarted) fails the launcher's writes; the run still installs and starts the client.
+TEST_F(LauncherRunTest, OutputWithoutAReaderDoesNotEndTheRun) {
+    box.MakePackage("121");
+    const auto launcher = box.Spawn({}, {"/bin/sh", "-c", "read go; exec \"$0\"", box.launcher()});
+    launcher->CloseOutput();
+    launcher->Write("go\n");
+    EXPECT_EQ(launcher->Wait(), 0);
+    EXPECT_TRUE(WaitFor([&] { return !box.ClientPids().empty(); })) << "no client started";
+}
+
 // The extractor module, the unpacking library and the ones it needs cost their loading time:
 // only a run that unpacks loads them.
 TEST_F(LauncherRunTest, OnlyARunThatUnpacksLoadsTheArchiveLibrary) {

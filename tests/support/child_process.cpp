@@ -107,6 +107,10 @@ void ChildProcess::CloseInput() {
     CloseFd(input_fd_);
 }
 
+void ChildProcess::CloseOutput() {
+    CloseFd(output_fd_);
+}
+
 std::string ChildProcess::ReadLine() {
     while (buffered_.find('\n') == std::string::npos && output_fd_ >= 0) {
         pollfd pfd{output_fd_, POLLIN, 0};

@@ -35,6 +35,8 @@ public:
     void Write(const std::string &text);
     // Closes the child's standard input, so that it reads end of file.
     void CloseInput();
+    // Closes the reading end of the child's output, so that its writes find no reader.
+    void CloseOutput();
     // One line of the child's output without its line feed; empty at end of output or when
     // nothing arrives within a minute (a hang guard, not a timing check).
     std::string ReadLine();
