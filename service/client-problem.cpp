@@ -20,15 +20,15 @@ ClientProblem KindOf(int error_number, bool extracting) {
 
 }  // namespace
 
-RunProblem ProblemOf(ClientProblem kind) {
+RunProblem ProblemOf(ClientProblem kind, int error_number) {
     RunProblem problem;
     problem.kind = kind;
+    problem.error_number = error_number;
     return problem;
 }
 
 RunProblem InstallProblem(int error_number, bool extracting, const std::string &folder) {
-    RunProblem problem = ProblemOf(KindOf(error_number, extracting));
-    problem.error_number = error_number;
+    RunProblem problem = ProblemOf(KindOf(error_number, extracting), error_number);
     if (problem.kind == ClientProblem::CannotWrite)
         problem.folder = folder;
     return problem;

@@ -27,8 +27,8 @@ struct RunProblem {
     bool failed() const { return kind != ClientProblem::None; }
 };
 
-// A problem of this kind alone.
-RunProblem ProblemOf(ClientProblem kind);
+// A problem of this kind alone, with the system error number saved at the failing call if any.
+RunProblem ProblemOf(ClientProblem kind, int error_number = 0);
 
 // The problem behind a failed installation step, from the system error number saved at the
 // failing call; extracting tells whether that step was reading the package. folder is named

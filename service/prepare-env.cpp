@@ -290,7 +290,7 @@ RunProblem Service::ExtractPackage() {
         const int error = own.error();
         LOX_LOG(ERROR, "service_debug", "cloud-service", "cannot open package '%s': %s",
                 package.c_str(), std::strerror(error));
-        return StepFailed(error, true);
+        return ProblemOf(ClientProblem::IncompleteInstallation, error);
     }
     PackageExtractor::Totals totals;
     const auto start = std::chrono::steady_clock::now();

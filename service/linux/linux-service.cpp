@@ -105,7 +105,8 @@ RunProblem LinuxService::HandlePackageUpgrade() {
     if (fd.get() < 0) {
         LOX_LOG(ERROR, "service_debug", "linux/linux-service", "cannot open package '%s': %s; %s",
                 package.c_str(), std::strerror(fd.error()), NothingChanged());
-        return StepFailed(fd.error(), true);
+        // Missing or unreadable, it is the program's installation that needs mending.
+        return ProblemOf(ClientProblem::IncompleteInstallation, fd.error());
     }
     package_fd = fd.get();
     package_entries = 0;

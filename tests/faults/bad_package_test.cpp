@@ -402,14 +402,25 @@ INSTANTIATE_TEST_SUITE_P(Packages, BadPackageTest,
                          ::testing::Combine(::testing::ValuesIn(kBadPackages), ::testing::Bool()),
                          CaseName);
 
-// A launcher whose extractor module cannot be loaded (missing, or not a library) tells the user
-// that its installation is incomplete, not that the package is damaged; the log names the file
-// and the loader's reason. An update leaves the running client and its copy alone.
-class IncompleteInstallationTest
-    : public ::testing::TestWithParam<std::pair<const char * /* module */, const char *>> {};
+// A launcher whose extractor module cannot be loaded (missing, or not a library), or whose
+// package is missing, tells the user that its installation is incomplete, not that the package
+// is damaged; the log names the file and the reason. An update leaves the running client and
+// its copy alone.
+struct BrokenInstallation {
+    const char *name;
+    bool module;           // else the package
+    const char *contents;  // nullptr: removed
+    const char *reason;
+};
+
+void PrintTo(const BrokenInstallation &broken, std::ostream *out) {
+    *out << broken.name;
+}
+
+class IncompleteInstallationTest : public ::testing::TestWithParam<BrokenInstallation> {};
 
 TEST_P(IncompleteInstallationTest, UserIsToldTheInstallationIsIncomplete) {
-    const auto &[module, reason] = GetParam();
+    const BrokenInstallation &broken = GetParam();
     for (const bool update : {false, true}) {
         SCOPED_TRACE(update ? "update" : "first installation");
         LauncherSandbox box;
@@ -419,9 +430,11 @@ TEST_P(IncompleteInstallationTest, UserIsToldTheInstallationIsIncomplete) {
         }
         const pid_t old_client = ClientNamedBy(box.fake().user_path());
         box.fake().WritePackage(kNewBuild);
-        std::filesystem::remove(box.fake().extractor_module());
-        if (*module)
-            WriteFile(box.fake().extractor_module(), module);
+        const std::string file =
+            broken.module ? box.fake().extractor_module() : box.fake().package_path();
+        std::filesystem::remove(file);
+        if (broken.contents != nullptr)
+            WriteFile(file, broken.contents);
 
         const CapturedRun run = scratch.Run(box.launcher(), scratch.Env(box.fake().home()));
 
@@ -435,20 +448,21 @@ TEST_P(IncompleteInstallationTest, UserIsToldTheInstallationIsIncomplete) {
             EXPECT_EQ(ClientNamedBy(box.fake().user_path()), old_client)
                 << "the client was stopped";
         }
-        EXPECT_NE(box.Log().find("cannot load '" + box.fake().extractor_module() +
-                                 "' ('loxen_package_extractor'): " + box.fake().extractor_module() +
-                                 ": " + reason),
-                  std::string::npos)
-            << box.Log();
+        const std::string logged =
+            broken.module ? "cannot load '" + file + "' ('loxen_package_extractor'): " + file
+                          : "cannot open package '" + file + "'";
+        EXPECT_NE(box.Log().find(logged + ": " + broken.reason), std::string::npos) << box.Log();
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(Modules, IncompleteInstallationTest,
-                         ::testing::Values(std::pair{"", "cannot open shared object file"},
-                                           std::pair{"not a library", "file too short"}),
-                         [](const auto &info) {
-                             return std::string(*info.param.first ? "NotALibrary" : "Missing");
-                         });
+INSTANTIATE_TEST_SUITE_P(Files, IncompleteInstallationTest,
+                         ::testing::Values(BrokenInstallation{"ModuleMissing", true, nullptr,
+                                                              "cannot open shared object file"},
+                                           BrokenInstallation{"ModuleNotALibrary", true,
+                                                              "not a library", "file too short"},
+                                           BrokenInstallation{"PackageMissing", false, nullptr,
+                                                              "No such file or directory"}),
+                         [](const auto &info) { return std::string(info.param.name); });
 
 }  // namespace
 }  // namespace loxtest
