@@ -48,6 +48,8 @@ int RunStartScript(const ustring &script, int &start_error) {
     posix_spawn_file_actions_t actions;
     ::posix_spawn_file_actions_init(&actions);
     ::posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
+    // Nor what the launcher itself was given beyond the three by whoever started it.
+    ::posix_spawn_file_actions_addclosefrom_np(&actions, 3);
     posix_spawnattr_t attributes;
     ::posix_spawnattr_init(&attributes);
     ResetSignals(attributes);

@@ -59,15 +59,16 @@ TEST_F(LauncherRunTest, UpToDateRunLeavesTheCopyAndRunsTheStartScript) {
 
 // The start script and the client it starts get standard input, output and error only, and the
 // signal dispositions by default (here the launcher was started with hang-ups ignored), after an
-// install as after an up-to-date run. A launcher started with those three closed gives them
-// too, and its own output does not end up in the log that took their place.
+// install as after an up-to-date run; a descriptor the launcher was given beyond those stays with
+// it. A launcher started with those three closed gives them too, and its own output does not
+// end up in the log that took their place.
 TEST_F(LauncherRunTest, StartScriptInheritsOnlyTheStandardDescriptorsAndNoIgnoredSignal) {
     const std::string script = fake().base() + "/list-fds";
     WriteFile(script,
               "#!/bin/sh\nls /proc/self/fd >> \"$HOME/fds\"\n"
               "sed -n 's/^SigIgn:\\t//p' /proc/self/status > \"$HOME/ignored\"\n");
     box.MakePackage("121", {"--start-stop", script});
-    for (const char *closed : {"", "", "<&- >&- 2>&-"}) {
+    for (const char *closed : {"", "7</dev/null", "<&- >&- 2>&-"}) {
         const std::string run = PathExists(fake().app_path()) ? closed : "install";
         std::filesystem::remove(fake().home() + "/fds");
         const std::string command = std::string("trap '' HUP; exec \"$0\" ") + closed;
