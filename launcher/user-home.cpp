@@ -33,7 +33,7 @@ std::string SettleHomeVariable() {
                                  : "HOME '" + std::string(given) + "' is not an absolute path";
     const std::string home = DatabaseHome();
     if (home.empty() || home[0] != '/')
-        return what + " and the user database names no home: the root folder stands for it";
+        return what + ", and the user database names no home either";
     ::setenv("HOME", home.c_str(), 1);
     return what + ": using the home '" + home + "' that the user database names";
 }
