@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <poll.h>
+#include <pwd.h>
 #include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -147,6 +148,14 @@ int ChildProcess::Wait() {
     if (result < 0)
         return -1;
     return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+}
+
+std::vector<std::string> AsNobody() {
+    const struct passwd *nobody = ::getpwnam("nobody");
+    if (nobody == nullptr || ::geteuid() != 0)
+        return {};
+    return {"/usr/bin/setpriv", "--reuid=" + std::to_string(nobody->pw_uid),
+            "--regid=" + std::to_string(nobody->pw_gid), "--clear-groups"};
 }
 
 std::string ShellQuote(const std::string &text) {

@@ -52,6 +52,8 @@ private:
     std::string buffered_;
 };
 
+// The words that run a command as the user nobody; empty unless this is root and nobody exists.
+std::vector<std::string> AsNobody();
 // A single-quoted shell word.
 std::string ShellQuote(const std::string &text);
 // Runs a shell command line; its exit status.

@@ -2,7 +2,6 @@
 
 #include <dirent.h>
 #include <gtest/gtest.h>
-#include <pwd.h>
 #include <signal.h>
 #include <sys/wait.h>
 
@@ -229,11 +228,10 @@ bool StartSlowClient(const std::string &home, bool as_nobody) {
         return false;
     std::string user;
     if (as_nobody) {
-        const struct passwd *nobody = ::getpwnam("nobody");
-        if (nobody == nullptr || ::geteuid() != 0)
+        const std::vector<std::string> words = AsNobody();
+        if (words.empty())
             return false;
-        user = "setpriv --reuid=" + std::to_string(nobody->pw_uid) +
-               " --regid=" + std::to_string(nobody->pw_gid) + " --clear-groups ";
+        for (const std::string &word : words) user += ShellQuote(word) + " ";
     }
     const std::string user_path = home + "/.BrenthorLoxen";
     const std::string script =

@@ -1,6 +1,5 @@
 #include "tests/support/wayland_session.h"
 
-#include <pwd.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -11,8 +10,8 @@
 namespace loxtest {
 
 WaylandSession::WaylandSession() {
-    const struct passwd *nobody = ::getpwnam("nobody");
-    if (!PathExists("/usr/bin/weston") || (::geteuid() == 0 && nobody == nullptr))
+    const std::vector<std::string> as_nobody = AsNobody();
+    if (!PathExists("/usr/bin/weston") || (::geteuid() == 0 && as_nobody.empty()))
         return;
     const std::string runtime = dir_ / "runtime";
     MakeDirs(runtime);
@@ -23,9 +22,7 @@ WaylandSession::WaylandSession() {
     if (::geteuid() == 0) {
         ChownToNobody(runtime);
         MakePassable(dir_.path());
-        command.insert(command.begin(),
-                       {"/usr/bin/setpriv", "--reuid=" + std::to_string(nobody->pw_uid),
-                        "--regid=" + std::to_string(nobody->pw_gid), "--clear-groups"});
+        command.insert(command.begin(), as_nobody.begin(), as_nobody.end());
     }
     weston_ = std::make_unique<ChildProcess>(
         command.front(), std::vector<std::string>(command.begin() + 1, command.end()),
