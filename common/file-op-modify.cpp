@@ -127,14 +127,35 @@ private:
     std::vector<std::pair<ustring, bool>> made_;
 };
 
-// Copies the tree into destination, merging into directories already there; an existing file
-// is never overwritten (the copy stops there). Entries other than files and directories
+// A link keeps its text: as the whole tree moves, it names the same entry from its new place.
+bool CopyLink(const ustring &source, const _FILE_INFO_tag &info, const ustring &destination) {
+    std::vector<char> target(static_cast<size_t>(info.size) + 1);
+    const ssize_t length = ::readlink(source.c_str(), target.data(), target.size());
+    if (length < 0)
+        return false;
+    if (length != info.size) {
+        errno = EAGAIN;  // changed since it was looked at
+        return false;
+    }
+    target[static_cast<size_t>(length)] = '\0';
+    return ::symlink(target.data(), destination.c_str()) == 0;
+}
+
+// What can run and who may read stays as it was: a moved copy of a program must still run.
+bool KeepMode(const ustring &path, const _FILE_INFO_tag &info) {
+    return ::chmod(path.c_str(), info.mode & 07777) == 0;
+}
+
+// Copies the tree into destination, merging into directories already there; an existing entry
+// is never overwritten (the copy stops there). Entries other than files, directories and links
 // cannot cross file systems.
 bool CopyTreeMerging(const ustring &source, const ustring &destination, MadeEntries &made) {
+    _FILE_INFO_tag from_info;
     _FILE_INFO_tag info;
-    if (GetFileInfo(destination, info) != 0)
+    if (GetFileInfo(source, from_info) != 0 || GetFileInfo(destination, info) != 0)
         return false;
-    if (!info.exists) {
+    const bool making = !info.exists;
+    if (making) {
         if (::mkdir(destination.c_str(), kDefaultDirMode) != 0)
             return false;
         made.Add(destination, true);
@@ -145,23 +166,32 @@ bool CopyTreeMerging(const ustring &source, const ustring &destination, MadeEntr
     DirStream listing(source);
     if (!listing.IsOpen())
         return false;
-    return listing.ForEachChild([&](const char *name) {
+    const bool copied = listing.ForEachChild([&](const char *name) {
         const ustring from = ChildPath(source, name);
         const ustring to = ChildPath(destination, name);
         _FILE_INFO_tag child;
         if (GetFileInfo(from, child) != 0)
             return false;
-        if (child.type == FS_TYPE_DIR)
-            return CopyTreeMerging(from, to, made);
-        if (child.type != FS_TYPE_FILE) {
-            errno = EXDEV;
-            return false;
+        switch (child.type) {
+            case FS_TYPE_DIR:
+                return CopyTreeMerging(from, to, made);
+            case FS_TYPE_LINK:
+                if (!CopyLink(from, child, to))
+                    return false;
+                made.Add(to, false);
+                return true;
+            case FS_TYPE_FILE:
+                if (file_op::CopyToNewFile(from, to) != 0)
+                    return false;
+                made.Add(to, false);
+                return KeepMode(to, child);
+            default:
+                errno = EXDEV;
+                return false;
         }
-        if (file_op::CopyToNewFile(from, to) != 0)
-            return false;
-        made.Add(to, false);
-        return true;
     });
+    // Last, so that a folder without write permission could still be filled.
+    return copied && (!making || KeepMode(destination, from_info));
 }
 
 // The files are flushed one by one as they are copied; the new directory entries too.
@@ -184,6 +214,17 @@ int MoveTreeAcrossDevices(const ustring &source, const ustring &destination) {
         return -3;
     }
     return FSRemove(source, false) == 0 ? 0 : -3;
+}
+
+int MoveLinkAcrossDevices(const ustring &source, const _FILE_INFO_tag &info,
+                          const ustring &destination) {
+    if (!CopyLink(source, info, destination))
+        return -3;
+    if (::unlink(source.c_str()) == 0)
+        return 0;
+    file_op::ErrnoKeeper keep;
+    ::unlink(destination.c_str());
+    return -3;
 }
 
 }  // namespace
@@ -288,6 +329,8 @@ int FSRename(const ustring &source, const ustring &destination, bool flag) {
             return FSCopy(source, destination, true) < 0 ? -3 : 0;
         case FS_TYPE_DIR:
             return MoveTreeAcrossDevices(source, destination);
+        case FS_TYPE_LINK:
+            return MoveLinkAcrossDevices(source, info, destination);
         default:
             return -3;
     }
