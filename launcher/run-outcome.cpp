@@ -4,6 +4,7 @@
 
 #include <QFile>
 #include <QLocale>
+#include <cerrno>
 #include <cstring>
 
 #include "launcher/desktop-notice.h"
@@ -47,6 +48,14 @@ QString FolderName(const RunProblem &problem) {
     return QFile::decodeName(problem.folder.c_str());
 }
 
+// "cannot be written to" says all of a refusal; any other failure of the disk is named too.
+QString WithSystemReason(const QString &text, int error_number) {
+    if (error_number == 0 || error_number == EACCES || error_number == EPERM ||
+        error_number == EROFS)
+        return text;
+    return text + " (" + QString::fromLocal8Bit(std::strerror(error_number)) + ")";
+}
+
 QString ReasonText(const RunProblem &detail) {
     switch (detail.kind) {
         case ClientProblem::NoDiskSpace:
@@ -57,8 +66,10 @@ QString ReasonText(const RunProblem &detail) {
         case ClientProblem::DamagedPackage:
             return StrTable::LoadStr(kPackageDamagedText);
         case ClientProblem::CannotWrite:
-            return detail.folder.empty() ? StrTable::LoadStr(kCannotWriteText)
-                                         : Filled(kFolderNotWritableText, FolderName(detail));
+            return WithSystemReason(detail.folder.empty()
+                                        ? StrTable::LoadStr(kCannotWriteText)
+                                        : Filled(kFolderNotWritableText, FolderName(detail)),
+                                    detail.error_number);
         case ClientProblem::UnfinishedReplacement:
             return StrTable::LoadStr(kUnfinishedText);
         case ClientProblem::IncompleteInstallation:

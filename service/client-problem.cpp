@@ -4,18 +4,9 @@
 
 namespace {
 
-ClientProblem KindOf(int error_number, bool extracting) {
-    switch (error_number) {
-        case ENOSPC:
-        case EDQUOT:
-            return ClientProblem::NoDiskSpace;
-        case EACCES:
-        case EPERM:
-        case EROFS:
-            return ClientProblem::CannotWrite;
-        default:
-            return extracting ? ClientProblem::DamagedPackage : ClientProblem::CannotWrite;
-    }
+ClientProblem KindOf(int error_number) {
+    return error_number == ENOSPC || error_number == EDQUOT ? ClientProblem::NoDiskSpace
+                                                            : ClientProblem::CannotWrite;
 }
 
 }  // namespace
@@ -27,8 +18,8 @@ RunProblem ProblemOf(ClientProblem kind, int error_number) {
     return problem;
 }
 
-RunProblem InstallProblem(int error_number, bool extracting, const std::string &folder) {
-    RunProblem problem = ProblemOf(KindOf(error_number, extracting), error_number);
+RunProblem InstallProblem(int error_number, const std::string &folder) {
+    RunProblem problem = ProblemOf(KindOf(error_number), error_number);
     if (problem.kind == ClientProblem::CannotWrite)
         problem.folder = folder;
     return problem;

@@ -30,10 +30,9 @@ struct RunProblem {
 // A problem of this kind alone, with the system error number saved at the failing call if any.
 RunProblem ProblemOf(ClientProblem kind, int error_number = 0);
 
-// The problem behind a failed installation step, from the system error number saved at the
-// failing call; extracting tells whether that step was reading the package. folder is named
-// when it is the folder that refused the new files.
-RunProblem InstallProblem(int error_number, bool extracting, const std::string &folder);
+// The problem behind a failed step of writing the per-user copy, from the system error number
+// saved at the failing call: want of space, or folder refused the new files.
+RunProblem InstallProblem(int error_number, const std::string &folder);
 
 // A few words for the log.
 const char *ClientProblemText(ClientProblem problem);

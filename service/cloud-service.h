@@ -86,7 +86,7 @@ protected:
     PackageExtractor *LoadExtractor();
     // The problem of a step that failed with error_number; a folder that refused the new files
     // is named.
-    RunProblem StepFailed(int error_number, bool extracting) const;
+    RunProblem StepFailed(int error_number) const;
     // Builds equal and no replacement under way: the copy may be held to what was installed
     // and replaced when damaged (never by an older package).
     bool MayRepairCopy() const;

@@ -266,9 +266,8 @@ PackageExtractor *Service::LoadExtractor() {
     return extractor;
 }
 
-RunProblem Service::StepFailed(int error_number, bool extracting) const {
-    return InstallProblem(error_number, extracting,
-                          ExistingFolderOf(FSParentPath(app_path)).c_str());
+RunProblem Service::StepFailed(int error_number) const {
+    return InstallProblem(error_number, ExistingFolderOf(FSParentPath(app_path)).c_str());
 }
 
 RunProblem Service::ExtractPackage() {
@@ -278,7 +277,7 @@ RunProblem Service::ExtractPackage() {
         const int error = SavedErrno();
         LOX_LOG(ERROR, "service_debug", "cloud-service", "failed to create folder: '%s'",
                 target.c_str());
-        return StepFailed(error, false);
+        return StepFailed(error);
     }
     LOX_LOG(INFO, "service_debug", "cloud-service", "extract package: '%s' -> '%s'",
             package.c_str(), target.c_str());
@@ -303,8 +302,11 @@ RunProblem Service::ExtractPackage() {
         return RunProblem();
     if (totals.check.verdict != PackageExtractor::CheckResult::Fits)
         return CheckProblem(totals.check, package, "removing the new copy", free_space);
-    // libarchive's own codes are negative: no system error behind them
-    return StepFailed(totals.error_number > 0 ? totals.error_number : 0, true);
+    // The package passed its check, so a system error is the disk's. libarchive's own codes are
+    // negative: no system error behind them, the fault is in what it read.
+    if (totals.error_number > 0)
+        return StepFailed(totals.error_number);
+    return ProblemOf(ClientProblem::DamagedPackage);
 }
 
 RunProblem Service::PrepareUserEnv() {
@@ -319,28 +321,28 @@ RunProblem Service::ReplaceAppDir() {
     ustring app = app_path;
     if (app.empty()) {
         LOX_LOG(ERROR, "service_debug", "cloud-service", "no application directory to prepare");
-        return StepFailed(EINVAL, false);
+        return StepFailed(EINVAL);
     }
     // A record must never describe another copy than the one in place.
     if (RemoveInstalledRecord(app) != 0)
-        return StepFailed(errno, false);
+        return StepFailed(errno);
     ReplaceJournal journal(app);
     ustring backup;
     int n = 0;
     const int error = IsFileExist(app, false) ? BackupApp(app, journal, backup, n)
                                               : PrepareFirstInstall(app, journal);
     if (error != 0)
-        return StepFailed(error, false);
+        return StepFailed(error);
     const RunProblem extracted = ExtractPackage();
     if (extracted.failed())
         return RollBack(app, journal, backup, false, extracted);
     const int flush_error = FlushFileSystem(app);
     if (flush_error != 0)
-        return RollBack(app, journal, backup, true, StepFailed(flush_error, false));
+        return RollBack(app, journal, backup, true, StepFailed(flush_error));
     NotifyReplaceStep("extracted");
     const int record_error = RecordComplete(app, journal, n);
     if (record_error != 0)
-        return StepFailed(record_error, false);
+        return StepFailed(record_error);
     RecordInstalledCopy();
     return RunProblem();
 }
@@ -367,8 +369,7 @@ int Service::RecoverInterruptedReplacement(RunProblem &problem) {
     }
     const int error = FinishInterruptedReplacement(app_path, journal);
     if (error != 0) {
-        problem =
-            error < 0 ? ProblemOf(ClientProblem::UnfinishedReplacement) : StepFailed(error, false);
+        problem = error < 0 ? ProblemOf(ClientProblem::UnfinishedReplacement) : StepFailed(error);
         return -1;
     }
     return IsNewerThanPackage(app_path, target_version) ? 1 : 0;

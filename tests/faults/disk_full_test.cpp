@@ -184,5 +184,31 @@ TEST_F(DiskFullTest, InodesRunningOutDuringTheUpdateAreToldAsWantOfSpace) {
     EXPECT_EQ(run.err.find("cannot be written to"), std::string::npos) << run.err;
 }
 
+// A write that the disk refuses for another reason than space or permission (here a file larger
+// than the run may make) after the package passed its check: the old copy comes back and starts,
+// and the notice names the folder and the system's reason, not a damaged package.
+class DiskRefusalTest : public ::testing::Test, protected FaultCase {};
+
+TEST_F(DiskRefusalTest, WriteFailureAfterTheCheckIsToldWithTheFolderAndItsReason) {
+    fake().InstallClient(kOldBuild);
+    const TreeListing old_tree = ListTree(fake().app_path());
+    const std::string big = scratch / "big-start-stop";
+    WriteFile(big, "#!/bin/sh\n" + std::string(100000, '#') + "\n");
+    box.MakePackage(kNewBuild, {"--start-stop", big});
+    const std::string limited = scratch / "limited";
+    WriteFile(limited, "#!/bin/sh\ntrap '' XFSZ\nulimit -f 64\nexec " + ShellQuote(box.launcher()));
+    ASSERT_EQ(::chmod(limited.c_str(), 0755), 0);
+
+    const CapturedRun run = scratch.Run(limited, scratch.Env(fake().home()));
+
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_TRUE(ListTree(fake().app_path()) == old_tree) << "the old installation changed";
+    EXPECT_EQ(ReadFile(fake().start_log()), "start\n") << "the old client was not started";
+    EXPECT_NE(run.err.find("keeps running.\nThe folder " + fake().user_path() +
+                           " cannot be written to. (" + std::strerror(EFBIG) + ")\n"),
+              std::string::npos)
+        << run.err;
+}
+
 }  // namespace
 }  // namespace loxtest
