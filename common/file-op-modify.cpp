@@ -230,8 +230,10 @@ int MoveLinkAcrossDevices(const ustring &source, const _FILE_INFO_tag &info,
 }  // namespace
 
 int FSMKDir(const ustring &path, bool recursive) {
-    if (path.empty())
+    if (path.empty()) {
+        errno = EINVAL;  // a caller reads errno after any failure
         return -1;
+    }
     _FILE_INFO_tag info;
     if (GetFileInfo(path, info) != 0) {
         file_op::ErrnoKeeper keep;
@@ -245,6 +247,7 @@ int FSMKDir(const ustring &path, bool recursive) {
         LOX_LOG(ERROR, "file_op_debug", "file-op",
                 "FSMKDir: Create a folder but local file system is not directory '%s' (%d)",
                 path.c_str(), info.type);
+        errno = EEXIST;  // as mkdir answers
         return -1;
     }
     const bool created = recursive ? FSMKDirP(path, nullptr, false, FS_MKDIR_DEFAULT_MODE) == 0

@@ -103,7 +103,10 @@ int GetFileInfo(const ustring &path, _FILE_INFO_tag &info) {
     }
     FillFromStatus(path, st, info);
     info.type = TypeFromMode(st.st_mode);
-    return info.type == FS_TYPE_NONE ? -1 : 0;
+    if (info.type != FS_TYPE_NONE)
+        return 0;
+    errno = EINVAL;  // a type this library does not handle; the caller reads errno
+    return -1;
 }
 
 int FSStat(const ustring &path, _FILE_INFO_tag &info, bool /*follow_link*/) {
