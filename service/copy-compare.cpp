@@ -93,6 +93,7 @@ std::string WhatDiffers(int dir, const char *name, const InstalledEntry &recorde
 int ListCopy(const ustring &app, InstalledList &entries) {
     entries.clear();
     const DirFd dir(app);
+    const int open_error = dir.get() < 0 ? errno : 0;
     std::error_code error;
     const std::filesystem::path root(app.c_str());
     std::filesystem::recursive_directory_iterator walk(root, error), end;
@@ -107,7 +108,7 @@ int ListCopy(const ustring &app, InstalledList &entries) {
     if (dir.get() >= 0 && !error)
         return 0;
     LOX_LOG(ERROR, "service_debug", "copy-compare", "cannot list '%s': %s", app.c_str(),
-            dir.get() < 0 ? std::strerror(errno) : error.message().c_str());
+            dir.get() < 0 ? std::strerror(open_error) : error.message().c_str());
     return -1;
 }
 
