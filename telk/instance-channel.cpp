@@ -62,6 +62,7 @@ bool InstanceChannel::Listen() {
     // The runtime directory is the user's own; the mode says so once more.
     if (::bind(listen_fd, reinterpret_cast<const sockaddr *>(&address), sizeof address) != 0 ||
         ::chmod(path.constData(), 0600) != 0 || ::listen(listen_fd, 8) != 0) {
+        ::unlink(path.constData());  // nobody could reach it
         ::close(listen_fd);
         listen_fd = -1;
         return false;
